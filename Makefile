@@ -1,0 +1,74 @@
+# Fruitwake: `make run` and `make test` set up a fresh Debian machine themselves.
+SHELL := /bin/bash
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+# Debian packages the build, the tests and the sound layer need.
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev \
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
+  fonts-wqy-microhei xvfb xauth libfaketime faketime \
+  desktop-file-utils appstream dpkg-dev file valgrind
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: setup build run test unit-test asan-test fuzz-test bench package clean format
+
+setup:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/src/app/fruitwake
+
+unit-test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+asan-test: setup
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) -LE e2e
+
+fuzz-test: setup
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFW_FUZZ=ON -DFW_TESTS=OFF \
+	  -DFW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; name=$$(basename $$t); \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -max_len=20000 $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+test: unit-test asan-test fuzz-test
+
+bench: setup
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	bench/run.sh $(BENCH_BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+format:
+	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <limits>
+
+// One reminder. Instants, not texts, are kept, so a repeated local hour at the
+// end of daylight saving cannot shift a reminder.
+struct ReminderRow {
+    qint32 cropIndex = 0;
+    QString cropName;
+    qint64 plant = 0;
+    qint64 ripe = 0;
+    QString note;
+    int seasonNo = 1;
+    quint32 rowId = 0; // the item data: unique within the table, stable across moves
+
+    bool sameContent(const ReminderRow& o) const {
+        return cropIndex == o.cropIndex && cropName == o.cropName && plant == o.plant &&
+               ripe == o.ripe && note == o.note && seasonNo == o.seasonNo;
+    }
+};
+
+// The reminders in display order, shown in seven columns. The countdown column
+// is computed from the ripe instant and the latest tick's now.
+class ReminderTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column {
+        ColCropIndex = 0,
+        ColCropName,
+        ColPlant,
+        ColRipe,
+        ColNote,
+        ColCountdown,
+        ColSeason,
+        ColumnCount
+    };
+    static constexpr int RowIdRole = Qt::UserRole;
+    static constexpr qint64 kNoNow = std::numeric_limits<qint64>::min();
+
+    explicit ReminderTable(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+    // Any column sorts by ripening time; rows with equal times keep their order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    int count() const { return static_cast<int>(m_rows.size()); }
+    const ReminderRow& row(int i) const { return m_rows[i]; }
+    const QVector<ReminderRow>& rows() const { return m_rows; }
+    // Position of the row with this id, or -1.
+    int findRow(quint32 rowId) const;
+
+    // Appends at the end with a fresh id, which is returned.
+    quint32 append(ReminderRow r);
+    void removeAt(int i);
+    // Removes the given positions (any order, duplicates ignored), then
+    // renumbers the ids 0..n-1 in display order.
+    void removeAndRenumber(QList<int> positions);
+    // Replaces everything; ids become 0..n-1.
+    void reset(QVector<ReminderRow> rows);
+
+    // The countdown column follows this instant; empty until the first call.
+    void setNow(qint64 now);
+    qint64 now() const { return m_now; }
+
+    static QString CountdownText(qint64 remaining);
+    static QString HeaderText(int column);
+
+signals:
+    // removeAndRenumber gave the remaining rows new ids.
+    void rowIdsRenumbered();
+
+private:
+    QString cellText(const ReminderRow& r, int column) const;
+    void invalidatePositions() { m_positionsValid = false; }
+
+    QVector<ReminderRow> m_rows;
+    quint32 m_nextId = 0;
+    qint64 m_now = kNoNow;
+    mutable QHash<quint32, int> m_positions;
+    mutable bool m_positionsValid = false;
+};
