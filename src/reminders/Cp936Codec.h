@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Texts cross into bytes only here: code page 936 (GBK) both ways.
+namespace Cp936 {
+
+// Characters the code page cannot hold become '?'.
+QByteArray Encode(const QString& text);
+// Bytes that are no GBK character become U+FFFD; nothing past the view is read.
+QString Decode(QByteArrayView bytes);
+// The longest prefix of the encoded text that fits maxBytes, cut between
+// characters, never inside a double-byte one.
+QByteArray EncodeCut(const QString& text, qsizetype maxBytes);
+qsizetype EncodedLength(const QString& text);
+
+} // namespace Cp936
