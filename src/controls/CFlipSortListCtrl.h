@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QTableView>
+
+// Reminder table view: a click on any header orders the rows by ripening time
+// (column 3), ascending first; a second click on the same header reverses it.
+class CFlipSortListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int kSortKeyColumn = 3;
+
+    explicit CFlipSortListCtrl(QWidget* parent = nullptr);
+
+    void setColumnWidths(const QList<int>& widths);
+
+    bool IsAscending() const { return m_bAscending; }
+    int SortColumn() const { return m_nSortColumn; }
+
+    // Same as a click on header c.
+    void OnColumnClick(int column);
+
+signals:
+    // A left click on a row, or -1 for a click on no row.
+    void rowClicked(int row);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_bAscending = true;
+    int m_nSortColumn = -1;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QGroupBox>
+
+// Group box with two self-painted looks: a rounded frame with the caption on a
+// coloured patch (look 0) or a filled caption band over a filled body (others).
+class CXPGroupBox : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CXPGroupBox(QWidget* parent = nullptr);
+    explicit CXPGroupBox(const QString& title, QWidget* parent = nullptr);
+
+    // Colours are COLORREF values: 0x00BBGGRR, red in the low byte.
+    static QColor FromColorRef(quint32 colorRef);
+    static quint32 ToColorRef(const QColor& colour);
+
+    virtual CXPGroupBox& SetFrameColor(quint32 colorRef);
+    virtual CXPGroupBox& SetCaptionColor(quint32 colorRef);
+    virtual CXPGroupBox& SetFillColors(quint32 band, quint32 body);
+    virtual CXPGroupBox& SetFillColor(quint32 colorRef);
+    virtual CXPGroupBox& SetLook(int look);
+    virtual CXPGroupBox& SetCaption(const QString& text);
+    virtual CXPGroupBox& SetCaptionBold(bool bold);
+    virtual CXPGroupBox& SetCaptionFace(const QString& face, quint8 charSet = 1);
+    virtual CXPGroupBox& SetCaptionUnderline(quint8 underline);
+    virtual CXPGroupBox& SetCaptionItalic(quint8 italic);
+    virtual CXPGroupBox& SetCaptionPointSize(int points);
+    virtual CXPGroupBox& SetCaptionFont(const QFont& font);
+    virtual CXPGroupBox& SetCaptionAlign(int align);
+
+    // The caption as drawn (with its two added spaces), empty before the first
+    // paint or set.
+    QString Caption() const { return m_strCaption; }
+    QColor FrameColor() const { return m_clrFrame; }
+    QColor BandColor() const { return m_clrBand; }
+    QColor BodyColor() const { return m_clrBody; }
+    QColor CaptionColor() const { return m_clrCaption; }
+    int Look() const { return m_nLook; }
+    int Align() const { return m_nAlign; }
+    // The caption font resolved against the font the box inherits.
+    QFont CaptionFont() const;
+    // Caption box of the current look, for the caption as it stands now.
+    QRect CaptionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void TakeWindowCaption();
+    void RepaintInParent();
+
+    QString m_strCaption;
+    QColor m_clrFrame;
+    QColor m_clrBand;
+    QColor m_clrBody;
+    QColor m_clrCaption;
+    int m_nLook = 0;
+    int m_nAlign = 0;
+    QFont m_fontCaption; // only the attributes set here; the rest is inherited
+};
