@@ -1,0 +1,56 @@
+#include "alarm/MusicChoice.h"
+
+#include "reminders/Cp936Codec.h"
+
+namespace MusicChoice {
+
+QString DefaultSoundLabel() {
+    return QStringLiteral("默认提醒声音");
+}
+QString NoSongText() {
+    return QStringLiteral("当前没有选择歌曲！");
+}
+QString FilterDescription() {
+    return QStringLiteral("mp3或wav Files (*.wav,*.mp3)");
+}
+QString FileFilter() {
+    return FilterDescription() + QStringLiteral(" (*.wav *.mp3)");
+}
+
+ChooseOutcome OnChooseMusic(const QString& chosenPath, const QString& currentMusic) {
+    ChooseOutcome out;
+    if (chosenPath.isEmpty() && currentMusic.isEmpty()) {
+        out.label = DefaultSoundLabel();
+        out.music = currentMusic;
+        return out;
+    }
+    if (!chosenPath.isEmpty()) {
+        // The data file would cut or garble such a path and lose the choice at
+        // the next start: refuse it now, while the user can pick another.
+        if (Cp936::EncodedLength(chosenPath) > kMaxPathBytes) {
+            out.message = QStringLiteral("所选音乐文件的路径太长（超过%1字节），"
+                                         "请把文件放到路径较短的文件夹后再选择。")
+                              .arg(kMaxPathBytes);
+            out.music = currentMusic;
+            return out;
+        }
+        if (Cp936::Decode(Cp936::Encode(chosenPath)) != chosenPath) {
+            out.message = QStringLiteral("所选音乐文件的路径含有无法保存的字符，"
+                                         "请把文件改名或换个文件夹后再选择。");
+            out.music = currentMusic;
+            return out;
+        }
+    }
+    out.changed = true;
+    out.music = chosenPath;
+    out.label = chosenPath;
+    return out;
+}
+
+PreviewAction OnPreviewMusic(const QString& currentMusic, bool deckActive) {
+    if (currentMusic.isEmpty())
+        return PreviewAction::ShowNoSongMessage;
+    return deckActive ? PreviewAction::Nothing : PreviewAction::Play;
+}
+
+} // namespace MusicChoice

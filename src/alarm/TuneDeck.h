@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+// The player for the user's chosen music file.
+//   Closed   -- nothing open (also after a file the media layer rejected)
+//   Playing  -- started; plays once, in the background
+//   Finished -- played to its end and still open; IsActive() stays true
+// Only Close() leaves Playing or Finished for Closed on the user's behalf.
+class TuneDeck : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Closed, Playing, Finished };
+
+    using QObject::QObject;
+
+    virtual void SetPath(const QString& path) = 0;
+    // Starts the file from its beginning. False when there is nothing to play
+    // (no path, no such file, no media back end): the caller sounds the chime.
+    // True does not yet mean sound: a file the media layer cannot decode is
+    // reported later through playbackFailed().
+    virtual bool Play() = 0;
+    virtual void Close() = 0;
+    virtual State state() const = 0;
+    virtual QString path() const = 0;
+
+    bool IsActive() const { return state() != State::Closed; }
+
+signals:
+    // Music that Play() accepted could not be played; the deck is Closed again.
+    void playbackFailed();
+    void stateChanged(TuneDeck::State state);
+};
+
+// Over QMediaPlayer + QAudioOutput. The music plays to its real end.
+class CTuneDeck final : public TuneDeck {
+    Q_OBJECT
+public:
+    explicit CTuneDeck(QObject* parent = nullptr);
+    ~CTuneDeck() override;
+
+    void SetPath(const QString& path) override { m_strPath = path; }
+    bool Play() override;
+    void Close() override;
+    State state() const override { return m_state; }
+    QString path() const override { return m_strPath; }
+
+private:
+    void setState(State s);
+    void fail();
+
+    QString m_strPath;
+    State m_state = State::Closed;
+    bool m_inPlay = false;
+    // A fresh player per Play(), so nothing of a failed file lingers.
+    std::unique_ptr<QMediaPlayer> m_player;
+    std::unique_ptr<QAudioOutput> m_output;
+};
