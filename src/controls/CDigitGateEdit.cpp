@@ -52,7 +52,12 @@ void CDigitGateEdit::OnChange() {
     const std::optional<QString> filtered = Filter(text());
     if (!filtered)
         return;
+    // The caret stays after what was kept in front of it, so that typing goes on
+    // where it was. The filter works left to right: the kept part of the text in
+    // front of the caret is the front of the result.
+    const QString before = text().left(cursorPosition());
+    const qsizetype kept = Filter(before).value_or(before).size();
     // Setting the text comes back here once more and then finds nothing to drop.
     setText(*filtered);
-    setCursorPosition(0);
+    setCursorPosition(int(std::min(kept, filtered->size())));
 }

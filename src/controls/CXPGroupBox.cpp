@@ -14,10 +14,11 @@ CXPGroupBox::CXPGroupBox(QWidget* parent) : CXPGroupBox(QString(), parent) {}
 
 CXPGroupBox::CXPGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
     const QPalette pal = palette();
-    m_clrFrame = pal.color(QPalette::Dark);
-    m_clrBand = pal.color(QPalette::Button);
-    m_clrBody = pal.color(QPalette::Button);
-    m_clrCaption = pal.color(QPalette::WindowText);
+    // Kept as plain opaque RGB, like every colour set later.
+    m_clrFrame = FromColorRef(ToColorRef(pal.color(QPalette::Dark)));
+    m_clrBand = FromColorRef(ToColorRef(pal.color(QPalette::Button)));
+    m_clrBody = m_clrBand;
+    m_clrCaption = FromColorRef(ToColorRef(pal.color(QPalette::WindowText)));
     // The box paints all of its own background; children lie on it.
     setAutoFillBackground(false);
 }
