@@ -11,3 +11,14 @@ void MakeTransparentCaption(QWidget* widget) {
     pal.setColor(QPalette::Window, Qt::transparent);
     widget->setPalette(pal);
 }
+
+void KeepDefaultBackground(QWidget* widget) {
+    if (!widget)
+        return;
+    QPalette pal = widget->palette();
+    const QWidget* window = widget->window();
+    pal.setColor(QPalette::Window, (window ? window : widget)->palette().color(QPalette::Window));
+    widget->setPalette(pal);
+    widget->setBackgroundRole(QPalette::Window);
+    widget->setAutoFillBackground(true);
+}

@@ -222,6 +222,17 @@ void TestCRimGlowButton::rimAtDoubleRatio() {
     QVERIFY(At(img, 8, kH) != kHoverLeft);
     QCOMPARE(At(img, kW, 2 * kH - 3), kHoverBottom);
     QCOMPARE(At(img, kW, 2 * kH - 1), QColor(0, 0, 0));
+    // Drawn at full resolution, not a 1x picture blown up: some 2x2 blocks of
+    // the caption are not uniform.
+    int mixed = 0;
+    for (int y = 6; y + 1 < 2 * kH - 6; y += 2)
+        for (int x = 8; x + 1 < 2 * kW - 8; x += 2) {
+            const QRgb p = img.pixel(x, y);
+            if (img.pixel(x + 1, y) != p || img.pixel(x, y + 1) != p ||
+                img.pixel(x + 1, y + 1) != p)
+                ++mixed;
+        }
+    QVERIFY(mixed > 0);
 }
 
 QTEST_MAIN(TestCRimGlowButton)
