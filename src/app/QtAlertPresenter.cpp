@@ -1,0 +1,38 @@
+#include "app/QtAlertPresenter.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+QtAlertPresenter::QtAlertPresenter(QWidget* owner, std::function<void()> bringForward,
+                                   QObject* parent)
+    : AlertPresenter(parent), m_owner(owner), m_bringForward(std::move(bringForward)) {}
+
+QtAlertPresenter::~QtAlertPresenter() {
+    if (m_box) {
+        m_box->disconnect(this);
+        delete m_box;
+    }
+}
+
+void QtAlertPresenter::present(const AlertBatch& batch) {
+    if (m_bringForward)
+        m_bringForward();
+    // Parentless, so the box can stand in front while the main window is hidden.
+    auto* box = new QMessageBox(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+                                batch.boxText(), QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (m_owner)
+        box->setWindowIcon(m_owner->windowIcon());
+    m_box = box;
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        if (m_box == box)
+            m_box = nullptr;
+        emit dismissed();
+    });
+    box->show();
+    box->raise();
+}
