@@ -15,6 +15,7 @@ private slots:
     void deckWithNothingToPlay();
     void deckWithAFileItCannotDecode_data();
     void deckWithAFileItCannotDecode();
+    void deckPlaysARealFileToAnEnd();
     void chimeAlwaysEnds();
 
 private:
@@ -85,6 +86,26 @@ void TestSoundFailSoft::deckWithAFileItCannotDecode() {
     }
     QCOMPARE(deck.state(), TuneDeck::State::Closed);
     QVERIFY(!deck.Play() || deck.IsActive()); // and can be asked again
+    deck.Close();
+    QVERIFY(!deck.IsActive());
+}
+
+// With or without a device, a good file leaves Playing: to its end, or closed
+// with a failure report.
+void TestSoundFailSoft::deckPlaysARealFileToAnEnd() {
+    QFile chime(QStringLiteral(":/sounds/chime.wav"));
+    QVERIFY(chime.open(QIODevice::ReadOnly));
+    const QString path = write(QStringLiteral("bell.wav"), chime.readAll());
+    CTuneDeck deck;
+    QSignalSpy failed(&deck, &TuneDeck::playbackFailed);
+    deck.SetPath(path);
+    if (!deck.Play())
+        QSKIP("no media back end");
+    QVERIFY(deck.IsActive());
+    QTRY_VERIFY_WITH_TIMEOUT(deck.state() != TuneDeck::State::Playing, 60000);
+    QCOMPARE(deck.state() == TuneDeck::State::Closed, failed.size() == 1);
+    if (deck.state() == TuneDeck::State::Finished)
+        QVERIFY(deck.IsActive()); // stays at its end until stopped
     deck.Close();
     QVERIFY(!deck.IsActive());
 }
