@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QColor>
 #include <QImage>
-#include <QRect>
 #include <QWidget>
 
-// Paints a widget (and its children) into an image over a known fill, without
-// the widget's own window background, so what it paints itself can be told apart.
+// Paints a widget and its children over a known fill, without its window
+// background, so that only what it paints itself shows.
 inline QImage RenderOver(QWidget& w, QColor fill, qreal ratio = 1.0) {
     QImage img((QSizeF(w.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(ratio);
@@ -17,12 +15,6 @@ inline QImage RenderOver(QWidget& w, QColor fill, qreal ratio = 1.0) {
 
 inline QColor At(const QImage& img, int x, int y) {
     return img.pixelColor(x, y);
-}
-
-inline bool Near(QColor a, QColor b, int tolerance = 0) {
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 // Bounding box (device pixels) of the pixels in `area` darker than `grey`.

@@ -9,11 +9,9 @@ class TestCDigitGateEdit : public QObject {
 private slots:
     void filter_data();
     void filter();
-    void typing_data();
-    void typing();
-    void pasteGoesThroughFilter();
-    void correctionKeepsCaret_data();
-    void correctionKeepsCaret();
+    void caret_data();
+    void caret();
+    void typingAndPasting();
 };
 
 void TestCDigitGateEdit::filter_data() {
@@ -29,20 +27,14 @@ void TestCDigitGateEdit::filter_data() {
     QTest::newRow("lone minus") << "-" << false << QString();
     QTest::newRow("lone point") << "." << false << QString();
     QTest::newRow("minus point") << "-." << false << QString();
-    QTest::newRow("number") << "-12.5" << false << QString();
     QTest::newRow("empty") << "" << false << QString();
-    QTest::newRow("only junk") << "abc" << true << "";
-    QTest::newRow("space") << " 7" << true << "7";
     QTest::newRow("double byte whole") << "1中2" << true << "12";
     QTest::newRow("full-width digit") << "１2" << true << "2";
     QTest::newRow("19 then junk untouched") << d18 + "9abc" << false << QString();
-    QTest::newRow("19 then double byte untouched") << d18 + "9中" << false << QString();
     QTest::newRow("junk within 19 cuts the rest") << d18 + "a9xyz" << true << d18;
     QTest::newRow("double byte across byte 19") << d18 + "中77" << true << d18;
     QTest::newRow("double bytes count two")
-        << QStringLiteral("中文中文中文中文中") + "7" + "a" << true << "7";
-    QTest::newRow("double bytes fill 19")
-        << QStringLiteral("中文中文中文中文中文") + "7" << true << "";
+        << QStringLiteral("中文中文中文中文中7a") << true << "7";
 }
 
 void TestCDigitGateEdit::filter() {
@@ -53,44 +45,11 @@ void TestCDigitGateEdit::filter() {
     QCOMPARE(out.has_value(), changed);
     if (changed) {
         QCOMPARE(*out, result);
-        // Filtering its own output again finds nothing to drop.
-        QVERIFY(!CDigitGateEdit::Filter(*out).has_value());
+        QVERIFY(!CDigitGateEdit::Filter(*out)); // a second pass finds nothing
     }
 }
 
-void TestCDigitGateEdit::typing_data() {
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("digits") << "42"
-                            << "42";
-    QTest::newRow("letters dropped") << "4x2"
-                                     << "42";
-    QTest::newRow("second point") << "1.5.0"
-                                  << "1.50";
-    QTest::newRow("minus later") << "3-"
-                                 << "3";
-}
-
-void TestCDigitGateEdit::typing() {
-    QFETCH(QString, keys);
-    QFETCH(QString, shown);
-    CDigitGateEdit edit;
-    QTest::keyClicks(&edit, keys);
-    QCOMPARE(edit.text(), shown);
-}
-
-void TestCDigitGateEdit::pasteGoesThroughFilter() {
-    CDigitGateEdit edit;
-    edit.setText(QStringLiteral("1"));
-    edit.setCursorPosition(1);
-    QApplication::clipboard()->setText(QStringLiteral("2中.3.4"));
-    if (QApplication::clipboard()->text() != QStringLiteral("2中.3.4"))
-        QSKIP("no clipboard on this platform");
-    edit.paste();
-    QCOMPARE(edit.text(), QStringLiteral("12.34"));
-}
-
-void TestCDigitGateEdit::correctionKeepsCaret_data() {
+void TestCDigitGateEdit::caret_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
     QTest::addColumn<QString>("result");
@@ -98,26 +57,35 @@ void TestCDigitGateEdit::correctionKeepsCaret_data() {
     QTest::newRow("junk at end") << "12b" << 3 << "12" << 2;
     QTest::newRow("junk before caret") << "1x23" << 2 << "123" << 1;
     QTest::newRow("junk after caret") << "12x3" << 1 << "123" << 1;
-    QTest::newRow("caret at start") << "a12" << 0 << "12" << 0;
-    QTest::newRow("beyond the looked-at bytes")
-        << QStringLiteral("1a23456789012345678999") << 22 << "123456789012345678" << 18;
+    QTest::newRow("past the looked-at bytes")
+        << "1a23456789012345678999" << 22 << "123456789012345678" << 18;
 }
 
-void TestCDigitGateEdit::correctionKeepsCaret() {
+void TestCDigitGateEdit::caret() {
     QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(QString, result);
     QFETCH(int, newCaret);
     CDigitGateEdit edit;
     {
-        // Put the text in unfiltered with the caret where the user left it.
-        const QSignalBlocker block(&edit);
+        const QSignalBlocker block(&edit); // the text as the user left it
         edit.setText(text);
         edit.setCursorPosition(caret);
     }
     emit edit.textChanged(edit.text());
     QCOMPARE(edit.text(), result);
     QCOMPARE(edit.cursorPosition(), newCaret);
+}
+
+void TestCDigitGateEdit::typingAndPasting() {
+    CDigitGateEdit edit;
+    QTest::keyClicks(&edit, QStringLiteral("4x2.5.0-"));
+    QCOMPARE(edit.text(), QStringLiteral("42.50"));
+    QApplication::clipboard()->setText(QStringLiteral("1中.3"));
+    if (QApplication::clipboard()->text() != QStringLiteral("1中.3"))
+        QSKIP("no clipboard here");
+    edit.paste();
+    QCOMPARE(edit.text(), QStringLiteral("42.5013"));
 }
 
 QTEST_MAIN(TestCDigitGateEdit)
