@@ -1,11 +1,6 @@
-#include <QApplication>
-#include <QWidget>
+#include "app/CReminderApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("fruitwake"));
-    QWidget w;
-    w.setWindowTitle(QStringLiteral("Fruitwake"));
-    w.show();
-    return app.exec();
+    CReminderApp app(argc, argv);
+    return app.Run();
 }

@@ -3,7 +3,7 @@
 #include "catalogue/Schedule.h"
 #include "catalogue/TimeText.h"
 
-PlantingForm::PlantingForm(qint64 now) : m_plant(now) {
+PlantingForm::PlantingForm(qint64 now) : m_plant(ClampPlant(now)) {
     m_panel.fill(PlaceholderLine());
 }
 
@@ -18,6 +18,10 @@ void PlantingForm::FillCropList(SoilKind soil) {
     m_seasons.items = QStringList{CropCatalogue::SeasonName(0)};
     m_seasons.selected = 0;
     RefreshSchedule();
+}
+
+qint64 PlantingForm::ClampPlant(qint64 t) {
+    return qBound(TimeText::kMinStorable, t, TimeText::kMaxStorable);
 }
 
 void PlantingForm::FillStageList(int seasonIndex) {
@@ -55,7 +59,7 @@ void PlantingForm::OnCropSelChange(qint64 now) {
         m_seasons.items << CropCatalogue::SeasonName(0);
     m_seasons.selected = 0;
     FillStageList(0);
-    m_plant = now;
+    m_plant = ClampPlant(now);
     RefreshSchedule();
 }
 

@@ -55,7 +55,7 @@ public:
     void setCropSelection(int pos) { m_crops.selected = clampSel(m_crops, pos); }
     void setSeasonSelection(int pos) { m_seasons.selected = clampSel(m_seasons, pos); }
     void setStageSelection(int pos) { m_stages.selected = clampSel(m_stages, pos); }
-    void setPlant(qint64 plant) { m_plant = plant; }
+    void setPlant(qint64 plant) { m_plant = ClampPlant(plant); }
     void setHoursText(const QString& t) { m_strHours = t; }
     void setMinutesText(const QString& t) { m_strMinutes = t; }
 
@@ -87,6 +87,8 @@ public:
     NewReminder Describe(qint64 reference) const;
 
 private:
+    // The data file holds 32-bit instants, so the picker never leaves them.
+    static qint64 ClampPlant(qint64 t);
     static int clampSel(const ChoiceList& l, int pos) {
         return pos >= 0 && pos < l.items.size() ? pos : l.selected;
     }

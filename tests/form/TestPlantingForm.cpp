@@ -334,7 +334,6 @@ private slots:
         QTest::newRow("friend hours too many") << true << "100000" << qint64(1254369600);
         QTest::newRow("friend negative") << true << "-1" << qint64(1254369600);
         QTest::newRow("own ripening past 2038") << false << "" << qint64(2147483000);
-        QTest::newRow("own before 1970") << false << "" << qint64(-10);
     }
     void describeRefuses() {
         QFETCH(bool, friendMode);
@@ -347,6 +346,26 @@ private slots:
         const PlantingForm::NewReminder r = f.Describe(plant);
         QVERIFY(!r.ok);
         QVERIFY(!r.error.isEmpty());
+    }
+
+    void plantStaysStorable_data() {
+        QTest::addColumn<qint64>("given");
+        QTest::addColumn<qint64>("kept");
+        QTest::newRow("before 1970") << qint64(-3600) << qint64(0);
+        QTest::newRow("after 2038") << qint64(1) + INT_MAX << qint64(INT_MAX);
+        QTest::newRow("inside") << qint64(1254374700) << qint64(1254374700);
+    }
+    void plantStaysStorable() {
+        QFETCH(qint64, given);
+        QFETCH(qint64, kept);
+        PlantingForm f(given);
+        QCOMPARE(f.plant(), kept);
+        f.setPlant(1000);
+        f.setPlant(given);
+        QCOMPARE(f.plant(), kept);
+        f.FillCropList(SoilKind::Ordinary);
+        f.OnCropSelChange(given);
+        QCOMPARE(f.plant(), kept);
     }
 
     void selectionsStayInRange() {

@@ -1,0 +1,466 @@
+#include "app/CReminderDlg.h"
+
+#include "app/ControlTable.h"
+#include "app/DialogUnits.h"
+#include "catalogue/TimeText.h"
+#include "controls/CDigitGateEdit.h"
+#include "controls/CFlipSortListCtrl.h"
+#include "controls/CInkStatic.h"
+#include "controls/CRimGlowButton.h"
+#include "controls/CXPGroupBox.h"
+#include "controls/DialogColouring.h"
+#include "reminders/Cp936Codec.h"
+#include "reminders/ReminderTable.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QValidator>
+
+namespace {
+
+using ControlTable::Kind;
+
+// Keeps the note within what the data file's record holds. Text typed or
+// pasted lands just before the cursor, so the excess is cut from there, whole
+// characters at a time; whatever stood before stays.
+class NoteValidator : public QValidator {
+public:
+    NoteValidator(qsizetype maxBytes, QObject* parent) : QValidator(parent), m_max(maxBytes) {}
+
+    State validate(QString& input, int& pos) const override {
+        if (Cp936::EncodedLength(input) <= m_max)
+            return Acceptable;
+        pos = qBound(0, pos, int(input.size()));
+        while (pos > 0 && Cp936::EncodedLength(input) > m_max) {
+            const int n = charBefore(input, pos);
+            input.remove(pos - n, n);
+            pos -= n;
+        }
+        while (!input.isEmpty() && Cp936::EncodedLength(input) > m_max)
+            input.chop(charBefore(input, int(input.size())));
+        pos = qMin(pos, int(input.size()));
+        return Acceptable;
+    }
+
+private:
+    static int charBefore(const QString& s, int pos) {
+        return pos >= 2 && s[pos - 1].isLowSurrogate() && s[pos - 2].isHighSurrogate() ? 2 : 1;
+    }
+    qsizetype m_max;
+};
+
+constexpr int kClosedComboHeight = 14; // dialog units
+constexpr int kListLineHeight = 8;
+constexpr quint32 kBandColour = 0xE7A27B;
+constexpr quint32 kBodyColour = 0xF7DFD6;
+const QList<int> kColumnWidths{0, 100, 127, 127, 60, 140, 40};
+
+QString mainWindowTitle() {
+    return QStringLiteral("FruitwakeV1.8  用户交流群：Fruitwake玩家群  快乐游戏_轻松游戏^_^");
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QWidget* makeControl(const ControlTable::Control& c, QWidget* parent) {
+    switch (c.kind) {
+    case Kind::XPGroupBox:
+        return new CXPGroupBox(c.text, parent);
+    case Kind::GroupBox:
+        return new QGroupBox(c.text, parent);
+    case Kind::InkLabel:
+        return new CInkStatic(c.text, parent);
+    case Kind::Static: {
+        QLabel* l = plainLabel(c.text, parent);
+        if (c.has(ControlTable::Centred))
+            l->setAlignment(Qt::AlignCenter);
+        if (c.has(ControlTable::Sunken)) {
+            l->setFrameShape(QFrame::Panel);
+            l->setFrameShadow(QFrame::Sunken);
+            l->setLineWidth(1);
+        }
+        if (c.id == ControlTable::kNoId)
+            MakeTransparentCaption(l);
+        else
+            l->setAutoFillBackground(true); // captions with ids keep the window colour
+        return l;
+    }
+    case Kind::Button: {
+        auto* b = new CRimGlowButton(c.text, parent);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    }
+    case Kind::DateTime:
+        return new QDateTimeEdit(parent);
+    case Kind::ComboBox: {
+        auto* cb = new QComboBox(parent);
+        cb->setMaxVisibleItems(qMax(1, (c.h - kClosedComboHeight) / kListLineHeight));
+        return cb;
+    }
+    case Kind::Edit:
+        return new QLineEdit(parent);
+    case Kind::DigitEdit:
+        return new CDigitGateEdit(parent);
+    case Kind::CheckBox:
+        return new QCheckBox(c.text, parent);
+    case Kind::Radio:
+        return new QRadioButton(c.text, parent);
+    case Kind::ListView:
+        return new CFlipSortListCtrl(parent);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+DialogServices DialogServices::System() {
+    DialogServices s;
+    s.now = [] { return QDateTime::currentSecsSinceEpoch(); };
+    s.showMessage = [](QWidget* parent, const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    };
+    return s;
+}
+
+CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
+    : QDialog(parent), m_services(std::move(services)) {
+    if (!m_services.now)
+        m_services.now = DialogServices::System().now;
+    if (!m_services.showMessage)
+        m_services.showMessage = DialogServices::System().showMessage;
+    m_reminders = new ReminderTable(this);
+    BuildControls();
+    ConnectSignals();
+    OnInitDialog();
+}
+
+CReminderDlg::~CReminderDlg() = default;
+
+void CReminderDlg::BuildControls() {
+    setWindowTitle(mainWindowTitle());
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    const QFont font = DialogUnits::DialogFont();
+    setFont(font);
+    const DialogUnits du(font);
+    setFixedSize(du.x(ControlTable::kDialogWidth), du.y(ControlTable::kDialogHeight));
+
+    QWidget* previousFocusable = nullptr;
+    for (const ControlTable::Control& c : ControlTable::MainDialog()) {
+        QWidget* w = makeControl(c, this);
+        const int h = c.kind == Kind::ComboBox ? kClosedComboHeight : c.h;
+        w->setGeometry(du.rect(c.x, c.y, c.w, h));
+        w->setAccessibleName(c.accessibleName);
+        if (c.has(ControlTable::Disabled))
+            w->setEnabled(false);
+        if (c.has(ControlTable::NoTabStop))
+            w->setFocusPolicy(Qt::ClickFocus);
+        if (c.kind == Kind::GroupBox)
+            MakeTransparentCaption(w);
+        if (c.id != ControlTable::kNoId) {
+            w->setObjectName(ControlTable::ObjectName(c.id));
+            m_controls.insert(c.id, w);
+        }
+        if (w->focusPolicy() & Qt::TabFocus) {
+            if (previousFocusable)
+                setTabOrder(previousFocusable, w);
+            previousFocusable = w;
+        }
+    }
+
+    // The members the handlers work with, like the data exchange's bindings.
+    m_listReminders = Control<CFlipSortListCtrl>(1005);
+    m_dtpPlant = Control<QDateTimeEdit>(1000);
+    m_cmbCrop = Control<QComboBox>(1007);
+    m_cmbSeason = Control<QComboBox>(1022);
+    m_cmbStage = Control<QComboBox>(1020);
+    m_cmbLead = Control<QComboBox>(1038);
+    m_editNote = Control<QLineEdit>(1008);
+    m_editHours = Control<CDigitGateEdit>(1018);
+    m_editMinutes = Control<CDigitGateEdit>(1019);
+    m_chkFriend = Control<QCheckBox>(1015);
+    m_chkAlertBox = Control<QCheckBox>(1010);
+    m_radOrdinary = Control<QRadioButton>(1045);
+    m_radRedSoil = Control<QRadioButton>(1046);
+    m_lblClock = Control<QLabel>(1009);
+    m_btnAdd = Control<CRimGlowButton>(1003);
+    m_btnDelete = Control<CRimGlowButton>(1006);
+    m_btnNextSeason = Control<CRimGlowButton>(1037);
+    m_grpControls = Control<CXPGroupBox>(1012);
+    m_grpSchedule = Control<CXPGroupBox>(1036);
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k)
+        m_lblPanel[k] = Control<QLabel>(ControlTable::kPanelValueIds[k]);
+
+    // The note can hold at most one UTF-16 pair per byte; the validator cuts
+    // to the byte limit.
+    m_editNote->setMaxLength(2 * kNoteBytes);
+    m_editNote->setValidator(new NoteValidator(kNoteBytes, m_editNote));
+    m_cmbLead->addItems({QStringLiteral("5"), QStringLiteral("4"), QStringLiteral("3"),
+                         QStringLiteral("2"), QStringLiteral("1")});
+    m_dtpPlant->setCalendarPopup(true);
+    // The data file keeps 32-bit instants.
+    m_dtpPlant->setDateTimeRange(QDateTime::fromSecsSinceEpoch(TimeText::kMinStorable),
+                                 QDateTime::fromSecsSinceEpoch(TimeText::kMaxStorable));
+}
+
+void CReminderDlg::ConnectSignals() {
+    connect(m_btnAdd, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
+    connect(m_btnDelete, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
+    connect(m_listReminders, &CFlipSortListCtrl::rowClicked, this, &CReminderDlg::OnReminderClick);
+    connect(m_chkFriend, &QCheckBox::clicked, this, &CReminderDlg::OnFriendCropClicked);
+    connect(m_cmbCrop, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnCropSelChange);
+    connect(m_cmbSeason, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnSeasonSelChange);
+    connect(m_dtpPlant, &QDateTimeEdit::dateTimeChanged, this, &CReminderDlg::OnPlantTimeChange);
+    connect(m_radOrdinary, &QRadioButton::clicked, this, &CReminderDlg::OnSoilOrdinary);
+    connect(m_radRedSoil, &QRadioButton::clicked, this, &CReminderDlg::OnSoilRedSoil);
+    connect(&m_timer, &QTimer::timeout, this, &CReminderDlg::OnTimer);
+    // Enter and Escape never reach any control of this window.
+    qApp->installEventFilter(this);
+}
+
+void CReminderDlg::OnInitDialog() {
+    UpdateData(true);
+    const qint64 now = m_services.now();
+    m_nSelRow = -1;
+    m_nSelRowId = -1;
+    m_form.setPlant(now);
+    m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(1000);
+    m_timer.start();
+    m_radOrdinary->setChecked(true);
+    SetLeadMinutes(5);
+    LoadReminders();
+    m_form.FillCropList(m_form.soilKind());
+    UpdateData(false);
+    StyleGroupBoxes();
+    m_chkAlertBox->setChecked(true);
+    QFont clockFont = DialogUnits::DialogFont();
+    clockFont.setPointSize(14);
+    m_lblClock->setFont(clockFont);
+}
+
+void CReminderDlg::LoadReminders() {
+    m_listReminders->setModel(m_reminders);
+    m_listReminders->setColumnWidths(kColumnWidths);
+    // One text line per row, as a report list shows it.
+    m_listReminders->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void CReminderDlg::StyleGroupBoxes() {
+    m_grpControls->SetLook(1).SetFillColors(kBandColour, kBodyColour).SetCaptionBold(true);
+    m_grpSchedule->SetLook(0)
+        .SetFillColors(kBandColour, kBodyColour)
+        .SetCaptionAlign(1)
+        .SetCaptionBold(true);
+}
+
+void CReminderDlg::SetLeadMinutes(int minutes) {
+    m_nLeadMinutes = qBound(1, minutes, 5);
+    const QSignalBlocker block(m_cmbLead);
+    m_cmbLead->setCurrentIndex(5 - m_nLeadMinutes);
+}
+
+bool CReminderDlg::AlertBoxesWanted() const {
+    return m_chkAlertBox->isChecked();
+}
+
+namespace {
+
+void mirror(QComboBox* box, const ChoiceList& list) {
+    const QSignalBlocker block(box);
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i)
+        shown << box->itemText(i);
+    if (shown != list.items) {
+        box->clear();
+        box->addItems(list.items);
+    }
+    box->setCurrentIndex(list.selected);
+}
+
+void mirror(QLineEdit* edit, const QString& text) {
+    if (edit->text() == text)
+        return;
+    const QSignalBlocker block(edit);
+    edit->setText(text);
+}
+
+} // namespace
+
+// The one place where widgets and the form meet.
+void CReminderDlg::UpdateData(bool saveAndValidate) {
+    if (saveAndValidate) {
+        m_form.setCropSelection(m_cmbCrop->currentIndex());
+        m_form.setSeasonSelection(m_cmbSeason->currentIndex());
+        m_form.setStageSelection(m_cmbStage->currentIndex());
+        m_form.setPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
+        m_form.setHoursText(m_editHours->text());
+        m_form.setMinutesText(m_editMinutes->text());
+        m_strNote = m_editNote->text();
+        return;
+    }
+    mirror(m_cmbCrop, m_form.crops());
+    mirror(m_cmbSeason, m_form.seasons());
+    mirror(m_cmbStage, m_form.stages());
+    {
+        const QSignalBlocker block(m_dtpPlant);
+        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != m_form.plant())
+            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(m_form.plant()));
+    }
+    m_dtpPlant->setEnabled(m_form.pickerEnabled());
+    const bool friendFields = m_form.friendFieldsEnabled();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
+        w->setEnabled(friendFields);
+    {
+        const QSignalBlocker block(m_chkFriend);
+        m_chkFriend->setChecked(m_form.friendMode());
+    }
+    mirror(m_editHours, m_form.hoursText());
+    mirror(m_editMinutes, m_form.minutesText());
+    mirror(m_editNote, m_strNote);
+    WritePanel();
+}
+
+void CReminderDlg::WritePanel() {
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k)
+        m_lblPanel[k]->setText(m_form.panel()[k]);
+}
+
+void CReminderDlg::OnSoilOrdinary() {
+    UpdateData(true);
+    m_form.OnSoilOrdinary();
+    UpdateData(false);
+}
+
+void CReminderDlg::OnSoilRedSoil() {
+    UpdateData(true);
+    m_form.OnSoilRedSoil();
+    UpdateData(false);
+}
+
+void CReminderDlg::OnCropSelChange() {
+    UpdateData(true);
+    m_form.OnCropSelChange(m_services.now());
+    UpdateData(false);
+}
+
+void CReminderDlg::OnSeasonSelChange() {
+    UpdateData(true);
+    m_form.OnSeasonSelChange();
+    UpdateData(false);
+}
+
+void CReminderDlg::OnPlantTimeChange() {
+    UpdateData(true);
+    m_form.OnPlantTimeChange();
+    UpdateData(false);
+}
+
+void CReminderDlg::OnFriendCropClicked() {
+    UpdateData(true);
+    m_form.OnFriendCropClicked(m_chkFriend->isChecked());
+    UpdateData(false);
+}
+
+// The clock label as the tick wrote it, or now while it still reads its
+// template text.
+qint64 CReminderDlg::ReferenceTime() const {
+    return TimeText::Parse(m_lblClock->text()).value_or(m_services.now());
+}
+
+void CReminderDlg::OnAddReminder() {
+    UpdateData(true);
+    const PlantingForm::NewReminder r = m_form.Describe(ReferenceTime());
+    if (!r.ok) {
+        m_services.showMessage(this, r.error);
+        return;
+    }
+    m_nSelRow = -1;
+    m_nSelRowId = -1;
+    ReminderRow row;
+    row.cropIndex = r.cropIndex;
+    row.cropName = r.cropName;
+    row.plant = r.plant;
+    row.ripe = r.ripe;
+    row.note = Cp936::EncodedLength(m_strNote) <= kNoteBytes
+                   ? m_strNote
+                   : Cp936::Decode(Cp936::EncodeCut(m_strNote, kNoteBytes));
+    row.seasonNo = r.seasonNo;
+    m_reminders->append(row);
+    UpdateData(false);
+    m_btnNextSeason->setEnabled(false);
+}
+
+void CReminderDlg::OnDeleteReminder() {
+    QList<int> rows;
+    for (const QModelIndex& i : m_listReminders->selectionModel()->selectedRows())
+        rows << i.row();
+    if (rows.isEmpty())
+        return;
+    m_reminders->removeAndRenumber(rows);
+    m_btnNextSeason->setEnabled(false);
+}
+
+void CReminderDlg::OnReminderClick(int row) {
+    if (row < 0 || row >= m_reminders->count()) {
+        m_nSelRow = -1;
+        m_nSelRowId = -1;
+        return;
+    }
+    UpdateData(true);
+    const ReminderRow& r = m_reminders->row(row);
+    m_form.ShowRowSchedule(r.cropIndex, r.cropName, r.plant, r.seasonNo);
+    UpdateData(false);
+    m_nSelRow = row;
+    m_nSelRowId = r.rowId;
+    const QString countdown =
+        m_reminders->data(m_reminders->index(row, ReminderTable::ColCountdown)).toString();
+    m_btnNextSeason->setEnabled(countdown == QStringLiteral("点击下一季开始！"));
+}
+
+void CReminderDlg::OnTimer() {
+    m_lblClock->setText(TimeText::Format(m_services.now()));
+}
+
+bool CReminderDlg::IsSwallowedKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+bool CReminderDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (IsSwallowedKey(event) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void CReminderDlg::keyPressEvent(QKeyEvent* event) {
+    if (IsSwallowedKey(event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
