@@ -4,6 +4,7 @@
 #include "catalogue/TimeText.h"
 #include "controls/CDigitGateEdit.h"
 #include "controls/CFlipSortListCtrl.h"
+#include "controls/CXPGroupBox.h"
 #include "reminders/Cp936Codec.h"
 #include "reminders/ReminderTable.h"
 
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -169,9 +171,47 @@ private slots:
             QCOMPARE(w->pos(), QPoint(du.x(c.x), du.y(c.y)));
             QCOMPARE(w->width(), du.x(c.x + c.w) - du.x(c.x));
             QVERIFY(!w->accessibleName().isEmpty());
+            if (!c.text.isEmpty() && c.id != 1009 && c.kind != ControlTable::Kind::Static)
+                QCOMPARE(w->accessibleName(), c.text);
         }
         QCOMPARE(seen.size(), 37);
         QCOMPARE(unnamed, 15);
+    }
+
+    // Unnamed captions lie on the group box; captions with ids keep the window colour.
+    void captionBackgrounds() {
+        Harness h;
+        // The template's unnamed controls, in creation order among the children.
+        QList<QWidget*> unnamed;
+        for (QObject* o : h.dlg->children())
+            if (auto* w = qobject_cast<QWidget*>(o);
+                w && w->objectName().isEmpty() &&
+                (w->inherits("QLabel") || w->inherits("QGroupBox")))
+                unnamed << w;
+        QCOMPARE(unnamed.size(), 15);
+        for (QWidget* w : unnamed) {
+            QVERIFY(!w->autoFillBackground());
+            QCOMPARE(w->palette().color(QPalette::Window).alpha(), 0);
+        }
+        QList<int> named{1009, 1042};
+        named.append(QList<int>(std::begin(ControlTable::kPanelValueIds),
+                                std::end(ControlTable::kPanelValueIds)));
+        for (int id : named)
+            QVERIFY2(h.c<QLabel>(id)->autoFillBackground(), qPrintable(QString::number(id)));
+    }
+
+    void groupBoxLooks() {
+        Harness h;
+        auto* area = h.c<CXPGroupBox>(1012);
+        auto* panel = h.c<CXPGroupBox>(1036);
+        QCOMPARE(area->Look(), 1);
+        QCOMPARE(panel->Look(), 0);
+        QCOMPARE(panel->Align(), 1);
+        for (CXPGroupBox* g : {area, panel}) {
+            QCOMPARE(g->BandColor(), QColor(123, 162, 231));
+            QCOMPARE(g->BodyColor(), QColor(214, 223, 247));
+            QVERIFY(g->CaptionFont().bold());
+        }
     }
 
     void tabOrderFollowsTemplate() {
