@@ -216,6 +216,7 @@ private slots:
         QTest::addColumn<QString>("crop");
         QTest::addColumn<int>("seasonNo");
         QTest::addColumn<QString>("pattern"); // R ripened, T time, - none
+        QTest::newRow("season 3 of 5") << QStringLiteral("木瓜") << 3 << "RRTTT----";
         QTest::newRow("season 3 of 9") << QStringLiteral("路易十四") << 3 << "RRTTTTTTT";
         QTest::newRow("season 1") << QStringLiteral("路易十四") << 1 << "TTTTTTTTT";
         QTest::newRow("beyond the last") << QStringLiteral("苹果") << 4 << "RR-------";
@@ -240,27 +241,6 @@ private slots:
             else
                 QCOMPARE(line, TimeText::Format(plant + spec.totalSpan + k * spec.regrowSpan));
         }
-    }
-
-    // A five-season crop at its third season, counted from a fixed plant time.
-    void panelFromRowFiveSeasons() {
-        int idx = -1;
-        CropSpec spec;
-        for (int i = 0; i < CropCatalogue::CropCount(SoilKind::Ordinary) && idx < 0; ++i)
-            if (CropCatalogue::GetOrdinaryCrop(i).seasons == 5) {
-                idx = i;
-                spec = CropCatalogue::GetOrdinaryCrop(i);
-            }
-        QVERIFY(idx >= 0);
-        PlantingForm f;
-        const qint64 plant = at("2009-10-01 13:25:00");
-        f.ShowRowSchedule(idx, spec.name, plant, 3);
-        QCOMPARE(f.panel()[0], QStringLiteral("已成熟"));
-        QCOMPARE(f.panel()[1], QStringLiteral("已成熟"));
-        QCOMPARE(f.panel()[2], TimeText::Format(plant + spec.totalSpan + 2 * spec.regrowSpan));
-        QCOMPARE(f.panel()[4], TimeText::Format(plant + spec.totalSpan + 4 * spec.regrowSpan));
-        for (int k = 5; k < 9; ++k)
-            QCOMPARE(f.panel()[k], QStringLiteral("--.--.--"));
     }
 
     void describe_data() {
