@@ -2,6 +2,7 @@
 
 #include "alarm/AlertPresenter.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <functional>
 
