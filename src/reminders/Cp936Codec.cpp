@@ -48,7 +48,9 @@ Converter& decoder() {
     return c;
 }
 
-bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool isLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 } // namespace
 
@@ -75,6 +77,12 @@ QByteArray Encode(const QString& text) {
 }
 
 QString Decode(QByteArrayView bytes) {
+    return Decode(bytes, nullptr);
+}
+
+QString Decode(QByteArrayView bytes, bool* clean) {
+    if (clean)
+        *clean = true;
     QByteArray utf16;
     Converter& c = decoder();
     const char* in = bytes.data();
@@ -83,6 +91,8 @@ QString Decode(QByteArrayView bytes) {
         if (c.ok() && c.run(&in, &left, utf16))
             break;
         const unsigned char b = static_cast<unsigned char>(*in);
+        if (clean && (c.ok() || b >= 0x80))
+            *clean = false;
         const char16_t replacement = (!c.ok() && b < 0x80) ? char16_t(b) : char16_t(0xFFFD);
         utf16.append(reinterpret_cast<const char*>(&replacement), 2);
         // A lead byte with a bad or missing trail byte is dropped alone, so
@@ -109,6 +119,8 @@ QByteArray EncodeCut(const QString& text, qsizetype maxBytes) {
     return bytes;
 }
 
-qsizetype EncodedLength(const QString& text) { return Encode(text).size(); }
+qsizetype EncodedLength(const QString& text) {
+    return Encode(text).size();
+}
 
 } // namespace Cp936

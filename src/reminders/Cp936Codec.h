@@ -11,6 +11,9 @@ namespace Cp936 {
 QByteArray Encode(const QString& text);
 // Bytes that are no GBK character become U+FFFD; nothing past the view is read.
 QString Decode(QByteArrayView bytes);
+// The same; *clean tells whether every byte belonged to a GBK character, so a
+// caller can tell a text that would not survive a round trip.
+QString Decode(QByteArrayView bytes, bool* clean);
 // The longest prefix of the encoded text that fits maxBytes, cut between
 // characters, never inside a double-byte one.
 QByteArray EncodeCut(const QString& text, qsizetype maxBytes);

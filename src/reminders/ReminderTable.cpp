@@ -78,7 +78,8 @@ QVariant ReminderTable::headerData(int section, Qt::Orientation o, int role) con
     if (role == Qt::DisplayRole)
         return HeaderText(section);
     if (role == Qt::TextAlignmentRole)
-        return section <= ColCropName ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return section <= ColCropName ? int(Qt::AlignCenter)
+                                      : int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }
 
@@ -90,11 +91,13 @@ void ReminderTable::sort(int, Qt::SortOrder order) {
     for (const QModelIndex& i : before)
         idsBefore.push_back(m_rows[i.row()].rowId);
     if (order == Qt::AscendingOrder)
-        std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [](const ReminderRow& a, const ReminderRow& b) { return a.ripe < b.ripe; });
+        std::stable_sort(
+            m_rows.begin(), m_rows.end(),
+            [](const ReminderRow& a, const ReminderRow& b) { return a.ripe < b.ripe; });
     else
-        std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [](const ReminderRow& a, const ReminderRow& b) { return a.ripe > b.ripe; });
+        std::stable_sort(
+            m_rows.begin(), m_rows.end(),
+            [](const ReminderRow& a, const ReminderRow& b) { return a.ripe > b.ripe; });
     invalidatePositions();
     QModelIndexList after;
     after.reserve(before.size());

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "reminders/ReminderTable.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QVector>
+
+// Everything the data file carries: the reminders in display
+// order, the warning lead time and the chosen music.
+struct StoreState {
+    QString musicPath;
+    qint32 leadMinutes = 5;
+    QVector<ReminderRow> rows;
+};
+
+enum class LoadStatus {
+    Missing, // no file, or it could not be read
+    Empty,   // a file of 0 bytes
+    Whole,   // exactly what the writer produces
+    Damaged, // loaded as far as it goes; see reason
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::Missing;
+    StoreState state;
+    QString reason;      // why the file counts as damaged
+    QString damagedCopy; // where the damaged file was copied aside, if it was
+};
+
+// The byte layout of the data file: a 384-byte music text, then 128-byte
+// records from offset 384; the lead time (500) and the record count (504) sit
+// inside record 0's slot, so its note has only 90 bytes.
+namespace ReminderImage {
+
+constexpr qsizetype kUnit = 128;
+constexpr qsizetype kFirstRecord = 384;
+constexpr qsizetype kLeadOffset = 500;
+constexpr qsizetype kCountOffset = 504;
+constexpr qsizetype kHeaderEnd = 508;
+constexpr qsizetype kMusicField = 384;
+constexpr qsizetype kNameOffset = 4;
+constexpr qsizetype kNameField = 12;
+constexpr qsizetype kPlantOffset = 16;
+constexpr qsizetype kRipeOffset = 20;
+constexpr qsizetype kSeasonOffset = 24;
+constexpr qsizetype kNoteOffset = 25;
+constexpr qsizetype kNoteField = 103;
+constexpr qsizetype kFirstNoteField = 91;
+
+// Longest texts that still leave room for the terminating zero.
+constexpr qsizetype kMaxMusicBytes = kMusicField - 1;
+constexpr qsizetype kMaxNameBytes = kNameField - 1;
+constexpr qsizetype kMaxNoteBytes = kNoteField - 1;
+constexpr qsizetype kMaxFirstNoteBytes = kFirstNoteField - 1;
+
+// The size the writer gives a file of n records (an empty table still gets
+// one record's room).
+constexpr qint64 ImageSize(qint64 n) {
+    return (3 + (n < 1 ? 1 : n)) * kUnit;
+}
+
+QByteArray Encode(const StoreState& state);
+// Never reads outside the view. Status is Empty for no bytes, otherwise Whole
+// or Damaged (never Missing).
+LoadResult Decode(QByteArrayView bytes);
+
+} // namespace ReminderImage
+
+// A note has to fit the smallest note field (record 0's) wherever its row
+// ends up after sorting; the note edit limits input with these.
+bool FitsNote(const QString& note);
+QString CutNote(const QString& note);
+// A music path longer than its field is refused when chosen.
+bool FitsMusicPath(const QString& path);

@@ -1,0 +1,165 @@
+#include "reminders/ReminderStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <exception>
+
+namespace {
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
+                const std::function<bool()>& flush) {
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = what + QStringLiteral("（%1）").arg(device.errorString());
+        return false;
+    };
+    qsizetype done = 0;
+    while (done < image.size()) {
+        const qint64 n = device.write(image.constData() + done, image.size() - done);
+        if (n <= 0)
+            return fail(QStringLiteral("写入失败，已写 %1 / %2 字节").arg(done).arg(image.size()));
+        done += n;
+    }
+    bool flushed = true;
+    if (flush)
+        flushed = flush();
+    else if (auto* file = qobject_cast<QFileDevice*>(&device))
+        flushed = file->flush();
+    if (!flushed)
+        return fail(QStringLiteral("数据未能写到磁盘上"));
+    return true;
+}
+
+ReminderStore::ReminderStore(QString path)
+    : m_path(std::move(path)), m_now([] { return QDateTime::currentDateTime(); }) {}
+
+QString ReminderStore::DefaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u'/' +
+           DefaultFileName();
+}
+
+LoadResult ReminderStore::load() {
+    LoadResult result;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.status = LoadStatus::Missing;
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.status = LoadStatus::Missing;
+        return result;
+    }
+    file.close();
+    result = ReminderImage::Decode(bytes);
+    if (result.status == LoadStatus::Damaged) {
+        QString copyError;
+        result.damagedCopy = copyAside(bytes, &copyError);
+        if (result.damagedCopy.isEmpty())
+            result.reason += QStringLiteral("；未能另存副本：") + copyError;
+    }
+    return result;
+}
+
+QString ReminderStore::copyAside(const QByteArray& bytes, QString* error) const {
+    const QString stem =
+        m_path + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int k = 1; k < 1000; ++k) {
+        const QString name = k == 1 ? stem : stem + QStringLiteral("-%1").arg(k);
+        QFile copy(name);
+        // NewOnly: an earlier copy of the same second is never overwritten.
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(name))
+                continue;
+            *error = copy.errorString();
+            return {};
+        }
+        if (!WriteImage(copy, bytes, error)) {
+            copy.close();
+            copy.remove();
+            return {};
+        }
+        copy.close();
+        return name;
+    }
+    *error = QStringLiteral("副本太多");
+    return {};
+}
+
+SaveResult ReminderStore::save(const StoreState& state) {
+    // Saving runs in the tick and at exit: it reports, it never throws.
+    try {
+        return saveImage(state);
+    } catch (const std::exception& e) {
+        SaveResult result;
+        result.error = QStringLiteral("内存不足（%1）").arg(QString::fromLocal8Bit(e.what()));
+        return result;
+    }
+}
+
+SaveResult ReminderStore::saveImage(const StoreState& state) {
+    SaveResult result;
+    const QFileInfo info(m_path);
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        result.error = QStringLiteral("无法创建文件夹 %1").arg(Native(folder));
+        return result;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("无法打开文件（%1）").arg(file.errorString());
+        return result;
+    }
+    QString error;
+    if (!WriteImage(file, ReminderImage::Encode(state), &error)) {
+        file.cancelWriting(); // the previous file stays as it was
+        result.error = error;
+        return result;
+    }
+    if (!file.commit()) {
+        result.error = QStringLiteral("无法替换原文件（%1）").arg(file.errorString());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+QString DefaultAlarmSoundText() {
+    return QStringLiteral("默认提醒声音");
+}
+QString DefaultMusicLabel() {
+    return QStringLiteral("默认音乐");
+}
+
+bool FileOrFolderExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
+    LoadedSettings s;
+    if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty) {
+        s.musicLabel = DefaultMusicLabel();
+        return s;
+    }
+    s.leadMinutes = qMin<qint32>(loaded.state.leadMinutes, 5);
+    s.strMusic = loaded.state.musicPath;
+    if (!s.strMusic.isEmpty() && !(exists && exists(s.strMusic)))
+        s.strMusic.clear();
+    if (s.strMusic.isEmpty())
+        s.strMusic = DefaultAlarmSoundText();
+    else
+        s.playerPath = s.strMusic;
+    s.musicLabel = s.strMusic;
+    const qint64 index = 5 - qint64(s.leadMinutes);
+    s.selectorIndex = (index >= 0 && index <= 4) ? int(index) : -1;
+    return s;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "reminders/ReminderImage.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+struct SaveResult {
+    bool ok = false;
+    QString error; // user-facing reason when !ok
+};
+
+// Where saves go; the persistence policy sees only this, so tests can make
+// saving fail on purpose.
+class StoreWriter {
+public:
+    virtual ~StoreWriter() = default;
+    virtual SaveResult save(const StoreState& state) = 0;
+    virtual QString path() const = 0;
+};
+
+// Writes the whole image and flushes it; false with a reason on any failed
+// write, or when the flush fails (a full device may only tell then). A file
+// device is flushed by itself; other devices pass their own flush.
+bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
+                const std::function<bool()>& flush = {});
+
+// The data file in one place. Loading reads it in one go; saving replaces it
+// atomically, so a crash or a full disk mid-save leaves the previous file whole.
+class ReminderStore : public StoreWriter {
+public:
+    explicit ReminderStore(QString path);
+
+    // $XDG_DATA_HOME/fruitwake/foodinfo.dat once the application is named.
+    static QString DefaultPath();
+    static QString DefaultFileName() { return QStringLiteral("foodinfo.dat"); }
+
+    QString path() const override { return m_path; }
+
+    // A damaged file is first copied aside (never over an earlier copy), so
+    // nothing is lost when the next save replaces it.
+    LoadResult load();
+    SaveResult save(const StoreState& state) override;
+
+    // The time that names a damaged file's copy.
+    void setNowSource(std::function<QDateTime()> now) { m_now = std::move(now); }
+
+private:
+    SaveResult saveImage(const StoreState& state);
+    QString copyAside(const QByteArray& bytes, QString* error) const;
+
+    QString m_path;
+    std::function<QDateTime()> m_now;
+};
+
+// What the dialog shows after loading: lead time, music choice, the player's
+// path, the music label and the lead-time selector's item.
+struct LoadedSettings {
+    qint32 leadMinutes = 5;
+    QString strMusic;
+    QString playerPath;
+    QString musicLabel;
+    int selectorIndex = -1; // -1: no item selected
+};
+
+QString DefaultAlarmSoundText(); // "默认提醒声音"
+QString DefaultMusicLabel();     // "默认音乐"
+
+using FileExists = std::function<bool(const QString&)>;
+bool FileOrFolderExists(const QString& path);
+
+LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists = FileOrFolderExists);
