@@ -1,0 +1,112 @@
+#include "app/QtShellPorts.h"
+
+#include "app/ProgramIcon.h"
+
+#include <QAction>
+#include <QMessageBox>
+
+void QtWindowPort::showAndActivate() {
+    if (!m_window)
+        return;
+    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void QtWindowPort::hide() {
+    if (!m_window)
+        return;
+    // Hidden un-minimised, so showing it again brings back a normal window.
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->hide();
+}
+
+void QtWindowPort::showMinimized() {
+    if (m_window)
+        m_window->showMinimized();
+}
+
+bool QtWindowPort::isVisible() const {
+    return m_window && m_window->isVisible();
+}
+
+QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)
+    : TrayPort(parent), m_available(QSystemTrayIcon::isSystemTrayAvailable()) {
+    m_icon.setIcon(ProgramIcon::Icon());
+    m_icon.setToolTip(ShellController::TrayTip());
+    connect(m_menu.addAction(CloseText()), &QAction::triggered, this, &TrayPort::closeChosen);
+    connect(m_menu.addAction(AboutText()), &QAction::triggered, this, &TrayPort::aboutChosen);
+    m_icon.setContextMenu(&m_menu);
+    connect(&m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    emit activated(TrayActivation::Trigger);
+                    break;
+                case QSystemTrayIcon::Context:
+                    emit activated(TrayActivation::Context);
+                    break;
+                case QSystemTrayIcon::DoubleClick:
+                    emit activated(TrayActivation::DoubleClick);
+                    break;
+                case QSystemTrayIcon::MiddleClick:
+                    emit activated(TrayActivation::MiddleClick);
+                    break;
+                default:
+                    emit activated(TrayActivation::Unknown);
+                    break;
+                }
+            });
+    connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::poll);
+    if (pollMilliseconds > 0)
+        m_poll.start(pollMilliseconds);
+}
+
+QtTrayPort::~QtTrayPort() {
+    m_icon.hide();
+    m_icon.setContextMenu(nullptr);
+}
+
+void QtTrayPort::poll() {
+    const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+    if (now == m_available)
+        return;
+    m_available = now;
+    if (!now)
+        m_icon.hide();
+    emit availabilityChanged(now);
+}
+
+void QtTrayPort::showIcon(const QString& tip) {
+    m_icon.setToolTip(tip);
+    m_icon.show();
+}
+
+void QtTrayPort::hideIcon() {
+    m_icon.hide();
+}
+
+bool QtTrayPort::isIconVisible() const {
+    return m_icon.isVisible();
+}
+
+void QtTrayPort::showMessage(const QString& title, const QString& text) {
+    if (QSystemTrayIcon::supportsMessages())
+        m_icon.showMessage(title, text, ProgramIcon::Icon(), 10000);
+}
+
+ShellController::Question MessageBoxQuestion(QWidget* owner) {
+    QPointer<QWidget> parent(owner);
+    return [parent](const QString& caption, const QString& text, ShellController::Answer answer) {
+        auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text,
+                                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setEscapeButton(QMessageBox::Cancel);
+        QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
+            answer(box->clickedButton() == box->button(QMessageBox::Ok));
+        });
+        box->open();
+    };
+}

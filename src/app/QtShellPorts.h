@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/ShellController.h"
+#include "app/ShellPorts.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+// The window port over the real main window.
+class QtWindowPort final : public WindowPort {
+public:
+    explicit QtWindowPort(QWidget* window) : m_window(window) {}
+    void showAndActivate() override;
+    void hide() override;
+    void showMinimized() override;
+    bool isVisible() const override;
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+// The tray port over QSystemTrayIcon, with the menu "关闭" and the About entry.
+// The desktop does not announce a notification area coming or going, so its
+// presence is polled.
+class QtTrayPort final : public TrayPort {
+    Q_OBJECT
+public:
+    explicit QtTrayPort(QObject* parent = nullptr, int pollMilliseconds = 3000);
+    ~QtTrayPort() override;
+
+    void showIcon(const QString& tip) override;
+    void hideIcon() override;
+    bool isIconVisible() const override;
+    bool isAvailable() const override { return m_available; }
+    void showMessage(const QString& title, const QString& text) override;
+
+    static QString CloseText() { return QString::fromUtf8("关闭"); }
+    static QString AboutText() { return QString::fromUtf8("关于 Fruitwake(&A)..."); }
+    QMenu* menu() { return &m_menu; }
+
+private:
+    void poll();
+
+    QMenu m_menu;
+    QSystemTrayIcon m_icon;
+    QTimer m_poll;
+    bool m_available = false;
+};
+
+// The close question as a message box that does not block: the timer and the
+// alerts go on while it is open. Closing the box by its frame counts as Cancel.
+ShellController::Question MessageBoxQuestion(QWidget* owner);

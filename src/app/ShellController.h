@@ -1,0 +1,87 @@
+#pragma once
+
+#include "app/ShellPorts.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QCoreApplication;
+
+// Where the main window is (shown, hidden to the tray, ending) and how every
+// way out of the program ends it exactly once. No widgets: the window, the
+// tray and the close question come in through ports.
+class ShellController : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Shown, HiddenToTray, Ending };
+    Q_ENUM(State)
+    enum class EndReason { CloseConfirmed, TrayClose, SessionEnd, AppQuit, Signal };
+    Q_ENUM(EndReason)
+
+    struct SaveResult {
+        bool ok = true;
+        QString error;
+    };
+
+    // The question gets its answer through the callback, now or later; an
+    // answer that comes after the program began ending is ignored.
+    using Answer = std::function<void(bool ok)>;
+    using Question = std::function<void(const QString& caption, const QString& text, Answer)>;
+    using SaveFunction = std::function<SaveResult()>;
+    using ExitFunction = std::function<void()>;
+
+    ShellController(WindowPort& window, TrayPort& tray, QObject* parent = nullptr);
+
+    void setQuestion(Question question) { m_question = std::move(question); }
+    void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
+    void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
+    void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
+
+    // The session ending and the application quitting end the program too.
+    void watchApplication(QCoreApplication* app);
+
+    State state() const { return m_state; }
+    bool isQuestionOpen() const { return m_questionOpen; }
+
+    static QString TrayTip() { return QStringLiteral("Fruitwake"); }
+    static QString CloseCaption() { return QString::fromUtf8("关闭提醒"); }
+    static QString CloseQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
+
+public slots:
+    void requestMinimize();
+    // Returns true when the window may really close (the program is ending);
+    // otherwise the close event is to be ignored.
+    bool requestClose();
+    void requestAbout();
+    // A second start or an alert wants the window in front.
+    void bringForward();
+    // An alert fired; while hidden the desktop is told, then the window returns.
+    void alertRaised(const QString& text);
+    void requestEnd(EndReason reason);
+    void endOnSignal(int signalNumber);
+
+signals:
+    void stateChanged(State state);
+    // Emitted once, after the save and before the exit function.
+    void endRequested(EndReason reason);
+    void exitSaveFailed(const QString& error);
+
+private:
+    void hideToTray();
+    void showWindow();
+    void onTrayActivated(TrayActivation how);
+    void onTrayAvailability(bool available);
+    void answerClose(bool ok);
+    void setState(State state);
+
+    WindowPort& m_window;
+    TrayPort& m_tray;
+    Question m_question;
+    SaveFunction m_save;
+    ExitFunction m_exit;
+    std::function<void()> m_about;
+    State m_state = State::Shown;
+    bool m_questionOpen = false;
+};

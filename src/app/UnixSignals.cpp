@@ -1,0 +1,80 @@
+#include "app/UnixSignals.h"
+
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QtDebug>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// [0] is read on the GUI thread, [1] written by the handler.
+int g_fds[2] = {-1, -1};
+struct sigaction g_previous[3];
+
+void OnSignal(int signalNumber) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Non-blocking: with the pipe full the signal is already on its way.
+    [[maybe_unused]] const ssize_t n = ::write(g_fds[1], &byte, 1);
+    errno = saved;
+}
+
+} // namespace
+
+QList<int> UnixSignals::Handled() {
+    return {SIGTERM, SIGINT, SIGHUP};
+}
+
+UnixSignals::UnixSignals(QObject* parent) : QObject(parent) {
+    if (g_fds[0] != -1) {
+        qWarning("UnixSignals: already installed");
+        return;
+    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
+        g_fds[0] = g_fds[1] = -1;
+        qWarning("UnixSignals: socketpair failed: %s", strerror(errno));
+        return;
+    }
+    for (const int fd : g_fds)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+
+    m_notifier = std::make_unique<QSocketNotifier>(g_fds[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &UnixSignals::drain);
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    const QList<int> handled = Handled();
+    for (int i = 0; i < handled.size(); ++i)
+        ::sigaction(handled[i], &action, &g_previous[i]);
+    m_active = true;
+}
+
+UnixSignals::~UnixSignals() {
+    if (!m_active)
+        return;
+    const QList<int> handled = Handled();
+    for (int i = 0; i < handled.size(); ++i)
+        ::sigaction(handled[i], &g_previous[i], nullptr);
+    m_notifier.reset();
+    ::close(g_fds[0]);
+    ::close(g_fds[1]);
+    g_fds[0] = g_fds[1] = -1;
+}
+
+void UnixSignals::drain() {
+    unsigned char bytes[16];
+    ssize_t n;
+    // A receiver may end the program and destroy this object mid-loop.
+    const QPointer<UnixSignals> self(this);
+    while (self && (n = ::read(g_fds[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < n && self; ++i)
+            emit received(bytes[i]);
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <memory>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP as a Qt signal on the GUI thread, so a shutdown,
+// Ctrl+C or a closed terminal saves and ends like the tray's "关闭". The
+// handler only writes the signal's number into a socket pair. One instance at
+// a time; the previous handlers come back when it is destroyed.
+class UnixSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit UnixSignals(QObject* parent = nullptr);
+    ~UnixSignals() override;
+
+    static QList<int> Handled();
+    bool isActive() const { return m_active; }
+
+signals:
+    void received(int signalNumber);
+
+private:
+    void drain();
+
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    bool m_active = false;
+};
