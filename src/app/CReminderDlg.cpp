@@ -1,7 +1,14 @@
 #include "app/CReminderDlg.h"
 
+#include "alarm/AlertQueue.h"
+#include "alarm/Chime.h"
+#include "alarm/MusicChoice.h"
+#include "alarm/NextSeason.h"
+#include "alarm/TickEngine.h"
+#include "alarm/TuneDeck.h"
 #include "app/ControlTable.h"
 #include "app/DialogUnits.h"
+#include "app/QtAlertPresenter.h"
 #include "catalogue/TimeText.h"
 #include "controls/CDigitGateEdit.h"
 #include "controls/CFlipSortListCtrl.h"
@@ -17,6 +24,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeEdit>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -137,6 +145,10 @@ DialogServices DialogServices::System() {
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };
+    s.chooseMusicFile = [](QWidget* parent) {
+        return QFileDialog::getOpenFileName(parent, QString(), QString(), MusicChoice::FileFilter(),
+                                            nullptr, QFileDialog::HideNameFilterDetails);
+    };
     return s;
 }
 
@@ -146,7 +158,18 @@ CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
         m_services.now = DialogServices::System().now;
     if (!m_services.showMessage)
         m_services.showMessage = DialogServices::System().showMessage;
+    if (!m_services.chooseMusicFile)
+        m_services.chooseMusicFile = DialogServices::System().chooseMusicFile;
     m_reminders = new ReminderTable(this);
+    m_chime = m_services.chime ? m_services.chime : new QtChime(this);
+    m_tuneDeck = m_services.tuneDeck ? m_services.tuneDeck : new CTuneDeck(this);
+    m_presenter = m_services.presenter ? m_services.presenter
+                                       : new QtAlertPresenter(
+                                             this, [this] { BringForward(); }, this);
+    m_engine = new TickEngine(*m_reminders, m_clock, this);
+    m_engine->setTuneDeck(m_tuneDeck);
+    m_alertQueue = new AlertQueue(*m_chime, *m_tuneDeck, *m_presenter, this);
+    m_alertQueue->setShowBoxes([this] { return AlertBoxesWanted(); });
     BuildControls();
     ConnectSignals();
     OnInitDialog();
@@ -205,6 +228,10 @@ void CReminderDlg::BuildControls() {
     m_btnAdd = Control<CRimGlowButton>(1003);
     m_btnDelete = Control<CRimGlowButton>(1006);
     m_btnNextSeason = Control<CRimGlowButton>(1037);
+    m_btnChooseMusic = Control<CRimGlowButton>(1041);
+    m_btnStopMusic = Control<CRimGlowButton>(1043);
+    m_btnPreview = Control<CRimGlowButton>(1044);
+    m_lblMusic = Control<QLabel>(1042);
     m_grpControls = Control<CXPGroupBox>(1012);
     m_grpSchedule = Control<CXPGroupBox>(1036);
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
@@ -232,7 +259,15 @@ void CReminderDlg::ConnectSignals() {
     connect(m_dtpPlant, &QDateTimeEdit::dateTimeChanged, this, &CReminderDlg::OnPlantTimeChange);
     connect(m_radOrdinary, &QRadioButton::clicked, this, &CReminderDlg::OnSoilOrdinary);
     connect(m_radRedSoil, &QRadioButton::clicked, this, &CReminderDlg::OnSoilRedSoil);
-    connect(&m_timer, &QTimer::timeout, this, &CReminderDlg::OnTimer);
+    connect(&m_timer, &TickTimer::tick, this, &CReminderDlg::OnTimer);
+    connect(m_cmbLead, &QComboBox::activated, this, &CReminderDlg::OnLeadMinutesChange);
+    connect(m_btnChooseMusic, &QPushButton::clicked, this, &CReminderDlg::OnChooseMusic);
+    connect(m_btnStopMusic, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
+    connect(m_btnPreview, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
+    connect(m_btnNextSeason, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
+    connect(m_engine, &TickEngine::clockTextChanged, m_lblClock, &QLabel::setText);
+    connect(m_engine, &TickEngine::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
+    connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
     // Enter and Escape never reach any control of this window.
     qApp->installEventFilter(this);
 }
@@ -244,8 +279,6 @@ void CReminderDlg::OnInitDialog() {
     m_nSelRowId = -1;
     m_form.setPlant(now);
     m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(1000);
     m_timer.start();
     m_radOrdinary->setChecked(true);
     SetLeadMinutes(5);
@@ -275,9 +308,12 @@ void CReminderDlg::StyleGroupBoxes() {
 }
 
 void CReminderDlg::SetLeadMinutes(int minutes) {
-    m_nLeadMinutes = qBound(1, minutes, 5);
+    // A stored value above 5 becomes 5; the selector shows nothing for one
+    // outside its items, while the value stays in force.
+    m_nLeadMinutes = qMin(minutes, 5);
+    m_engine->setLeadMinutes(m_nLeadMinutes);
     const QSignalBlocker block(m_cmbLead);
-    m_cmbLead->setCurrentIndex(5 - m_nLeadMinutes);
+    m_cmbLead->setCurrentIndex(m_nLeadMinutes >= 1 ? 5 - m_nLeadMinutes : -1);
 }
 
 bool CReminderDlg::AlertBoxesWanted() const {
@@ -440,7 +476,65 @@ void CReminderDlg::OnReminderClick(int row) {
 }
 
 void CReminderDlg::OnTimer() {
-    m_lblClock->setText(TimeText::Format(m_services.now()));
+    m_engine->tick();
+}
+
+void CReminderDlg::OnLeadMinutesChange() {
+    if (m_cmbLead->currentIndex() < 0)
+        return;
+    SetLeadMinutes(5 - m_cmbLead->currentIndex());
+}
+
+void CReminderDlg::OnChooseMusic() {
+    m_btnNextSeason->setEnabled(false);
+    const QString chosen = m_services.chooseMusicFile(this);
+    const MusicChoice::ChooseOutcome out = MusicChoice::OnChooseMusic(chosen, m_strMusic);
+    if (!out.message.isEmpty()) {
+        m_services.showMessage(this, out.message);
+        return;
+    }
+    m_lblMusic->setText(out.label);
+    if (out.changed) {
+        m_tuneDeck->SetPath(out.music);
+        m_strMusic = out.music;
+    }
+}
+
+void CReminderDlg::OnStopMusic() {
+    m_tuneDeck->Close();
+    m_btnStopMusic->setEnabled(m_tuneDeck->IsActive());
+}
+
+void CReminderDlg::OnPreviewMusic() {
+    m_btnNextSeason->setEnabled(false);
+    switch (MusicChoice::OnPreviewMusic(m_strMusic, m_tuneDeck->IsActive())) {
+    case MusicChoice::PreviewAction::ShowNoSongMessage:
+        m_services.showMessage(this, MusicChoice::NoSongText());
+        break;
+    case MusicChoice::PreviewAction::Play:
+        m_tuneDeck->Play();
+        m_btnStopMusic->setEnabled(m_tuneDeck->IsActive());
+        break;
+    case MusicChoice::PreviewAction::Nothing:
+        break;
+    }
+}
+
+void CReminderDlg::OnNextSeason() {
+    if (m_nSelRowId < 0)
+        return;
+    ApplyNextSeason(*m_reminders, static_cast<quint32>(m_nSelRowId), ReferenceTime());
+    m_nSelRow = -1;
+    m_nSelRowId = -1;
+    m_btnNextSeason->setEnabled(false);
+}
+
+void CReminderDlg::BringForward() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
 }
 
 bool CReminderDlg::IsSwallowedKey(const QEvent* event) {

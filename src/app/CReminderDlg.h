@@ -1,13 +1,19 @@
 #pragma once
 
+#include "alarm/Clock.h"
+#include "alarm/TickTimer.h"
 #include "form/PlantingForm.h"
 
 #include <QDialog>
 #include <QHash>
-#include <QTimer>
 #include <functional>
 
+class AlertPresenter;
+class AlertQueue;
 class CDigitGateEdit;
+class Chime;
+class TickEngine;
+class TuneDeck;
 class CFlipSortListCtrl;
 class CRimGlowButton;
 class CXPGroupBox;
@@ -26,6 +32,12 @@ struct DialogServices {
     // A message about a refused action (parent, text); the caption is the
     // application's display name.
     std::function<void(QWidget*, const QString&)> showMessage;
+    // The music chooser: the chosen path, empty when cancelled.
+    std::function<QString(QWidget*)> chooseMusicFile;
+    // Sound and alert boxes; left null, the window makes the real ones.
+    Chime* chime = nullptr;
+    TuneDeck* tuneDeck = nullptr;
+    AlertPresenter* presenter = nullptr;
 
     static DialogServices System();
 };
@@ -57,7 +69,11 @@ public:
     bool AlertBoxesWanted() const;
     QString Note() const { return m_strNote; }
     CFlipSortListCtrl* ReminderView() const { return m_listReminders; }
-    QTimer& TickTimer() { return m_timer; }
+    ::TickTimer& SecondTimer() { return m_timer; }
+    TickEngine& Engine() { return *m_engine; }
+    AlertQueue& Alerts() { return *m_alertQueue; }
+    TuneDeck& Deck() { return *m_tuneDeck; }
+    const QString& Music() const { return m_strMusic; }
 
 public slots:
     void OnAddReminder();
@@ -69,8 +85,15 @@ public slots:
     void OnSeasonSelChange();
     void OnPlantTimeChange();
     void OnFriendCropClicked();
-    // Shows the time; the alarm engine takes the rest of the tick.
+    // One tick: clock, countdowns, alerts, removals.
     void OnTimer();
+    void OnLeadMinutesChange();
+    void OnChooseMusic();
+    void OnStopMusic();
+    void OnPreviewMusic();
+    void OnNextSeason();
+    // Shows and raises the window, also from the tray or minimised.
+    void BringForward();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -94,8 +117,24 @@ private:
     QString m_strNote;
     int m_nSelRow = -1;
     qint64 m_nSelRowId = -1;
-    QTimer m_timer;
+    QString m_strMusic;
+    ::TickTimer m_timer;
     ReminderTable* m_reminders = nullptr;
+
+    // Time reaches the engine through this, whatever the services give.
+    class ServiceClock final : public Clock {
+    public:
+        explicit ServiceClock(const DialogServices& s) : m_services(s) {}
+        qint64 now() const override { return m_services.now(); }
+
+    private:
+        const DialogServices& m_services;
+    } m_clock{m_services};
+    Chime* m_chime = nullptr;
+    TuneDeck* m_tuneDeck = nullptr;
+    AlertPresenter* m_presenter = nullptr;
+    TickEngine* m_engine = nullptr;
+    AlertQueue* m_alertQueue = nullptr;
 
     QHash<int, QWidget*> m_controls;
     CFlipSortListCtrl* m_listReminders = nullptr;
@@ -115,6 +154,10 @@ private:
     CRimGlowButton* m_btnAdd = nullptr;
     CRimGlowButton* m_btnDelete = nullptr;
     CRimGlowButton* m_btnNextSeason = nullptr;
+    CRimGlowButton* m_btnChooseMusic = nullptr;
+    CRimGlowButton* m_btnStopMusic = nullptr;
+    CRimGlowButton* m_btnPreview = nullptr;
+    QLabel* m_lblMusic = nullptr;
     CXPGroupBox* m_grpControls = nullptr;
     CXPGroupBox* m_grpSchedule = nullptr;
     QLabel* m_lblPanel[PlantingForm::kPanelLines] = {};
