@@ -65,7 +65,10 @@ QByteArray Encode(const QString& text) {
             break;
         // Skip one unencodable character (a surrogate pair counts as one).
         const char16_t u = *reinterpret_cast<const char16_t*>(in);
-        const size_t skip = (QChar::isHighSurrogate(u) && left >= 4) ? 4 : 2;
+        // A lone high surrogate goes alone, so the character after it stays.
+        const bool pair = QChar::isHighSurrogate(u) && left >= 4 &&
+                          QChar::isLowSurrogate(*reinterpret_cast<const char16_t*>(in + 2));
+        const size_t skip = pair ? 4 : 2;
         if (!c.ok() && u < 0x80)
             out.append(char(u));
         else
