@@ -1,15 +1,18 @@
 #include "app/CReminderApp.h"
 
+#include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
+#include "app/ProgramIcon.h"
+#include "app/QtShellPorts.h"
+#include "app/ShellController.h"
+#include "app/SingleInstance.h"
+#include "app/UnixSignals.h"
 
-#include <QFile>
-#include <QIcon>
+#include <QStandardPaths>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
-    const QString icon = QStringLiteral(":/icons/fruitwake.svg");
-    if (QFile::exists(icon))
-        setWindowIcon(QIcon(icon));
+    setWindowIcon(ProgramIcon::Icon());
 }
 
 void CReminderApp::SetNames() {
@@ -19,11 +22,33 @@ void CReminderApp::SetNames() {
 }
 
 int CReminderApp::Run() {
-    // The window may hide (to the tray) without ending the run; only its end does.
+    // One Fruitwake per data file, so two writers never race on it.
+    const auto instance = SingleInstance::ForDataDir(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (instance->start() == SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+
+    // The window hides to the tray and the About box may close while it is
+    // hidden; only the shell's end finishes the run.
     setQuitOnLastWindowClosed(false);
+    UnixSignals signalWatch;
     CReminderDlg dlg;
-    connect(&dlg, &QDialog::finished, this, &QCoreApplication::quit, Qt::QueuedConnection);
+    QtWindowPort windowPort(&dlg);
+    QtTrayPort trayPort;
+    ShellController shell(windowPort, trayPort);
+    shell.setQuestion(MessageBoxQuestion(&dlg));
+    shell.setSaveFunction([&dlg] {
+        const auto r = dlg.SaveReminders();
+        return ShellController::SaveResult{r.ok, r.error};
+    });
+    shell.setExitFunction([] { QCoreApplication::exit(0); });
+    shell.setAboutFunction([&dlg] { CAboutBox::Open(&dlg); });
+    shell.watchApplication(this);
+    dlg.SetShell(&shell);
+    connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
+    connect(instance.get(), &SingleInstance::activationRequested, &shell,
+            &ShellController::bringForward);
+
     dlg.show();
-    exec();
-    return 0;
+    return exec();
 }

@@ -6,9 +6,11 @@
 #include "alarm/NextSeason.h"
 #include "alarm/TickEngine.h"
 #include "alarm/TuneDeck.h"
+#include "app/CAboutBox.h"
 #include "app/ControlTable.h"
 #include "app/DialogUnits.h"
 #include "app/QtAlertPresenter.h"
+#include "app/ShellController.h"
 #include "catalogue/TimeText.h"
 #include "controls/CDigitGateEdit.h"
 #include "controls/CFlipSortListCtrl.h"
@@ -17,11 +19,14 @@
 #include "controls/CXPGroupBox.h"
 #include "controls/DialogColouring.h"
 #include "reminders/Cp936Codec.h"
+#include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDateTimeEdit>
 #include <QFileDialog>
@@ -30,9 +35,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QValidator>
 
 namespace {
@@ -149,6 +156,7 @@ DialogServices DialogServices::System() {
         return QFileDialog::getOpenFileName(parent, QString(), QString(), MusicChoice::FileFilter(),
                                             nullptr, QFileDialog::HideNameFilterDetails);
     };
+    s.storePath = ReminderStore::DefaultPath();
     return s;
 }
 
@@ -163,13 +171,26 @@ CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
     m_reminders = new ReminderTable(this);
     m_chime = m_services.chime ? m_services.chime : new QtChime(this);
     m_tuneDeck = m_services.tuneDeck ? m_services.tuneDeck : new CTuneDeck(this);
-    m_presenter = m_services.presenter ? m_services.presenter
-                                       : new QtAlertPresenter(
-                                             this, [this] { BringForward(); }, this);
+    m_presenter = m_services.presenter
+                      ? m_services.presenter
+                      : new QtAlertPresenter(
+                            this, [this](const QString& text) { BringForward(text); }, this);
     m_engine = new TickEngine(*m_reminders, m_clock, this);
     m_engine->setTuneDeck(m_tuneDeck);
     m_alertQueue = new AlertQueue(*m_chime, *m_tuneDeck, *m_presenter, this);
     m_alertQueue->setShowBoxes([this] { return AlertBoxesWanted(); });
+    if (!m_services.storePath.isEmpty()) {
+        m_store = std::make_unique<ReminderStore>(m_services.storePath);
+        m_persistence = new PersistenceController(
+            [this] {
+                StoreState st;
+                st.musicPath = m_strMusic;
+                st.leadMinutes = m_nLeadMinutes;
+                st.rows = m_reminders->rows();
+                return st;
+            },
+            *m_store, this);
+    }
     BuildControls();
     ConnectSignals();
     OnInitDialog();
@@ -268,6 +289,17 @@ void CReminderDlg::ConnectSignals() {
     connect(m_engine, &TickEngine::clockTextChanged, m_lblClock, &QLabel::setText);
     connect(m_engine, &TickEngine::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
     connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
+    // Every change reaches the data file about a second later.
+    connect(m_reminders, &QAbstractItemModel::rowsInserted, this, &CReminderDlg::ChangeMade);
+    connect(m_reminders, &QAbstractItemModel::rowsRemoved, this, &CReminderDlg::ChangeMade);
+    connect(m_reminders, &QAbstractItemModel::layoutChanged, this, &CReminderDlg::ChangeMade);
+    if (m_persistence)
+        connect(m_persistence, &PersistenceController::saveFailed, this,
+                [this](const QString& message) {
+                    // Told once per streak of failures, after the tick has finished.
+                    QTimer::singleShot(0, this,
+                                       [this, message] { m_services.showMessage(this, message); });
+                });
     // Enter and Escape never reach any control of this window.
     qApp->installEventFilter(this);
 }
@@ -297,6 +329,40 @@ void CReminderDlg::LoadReminders() {
     m_listReminders->setColumnWidths(kColumnWidths);
     // One text line per row, as a report list shows it.
     m_listReminders->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    if (!m_store)
+        return;
+    const LoadResult loaded = m_store->load();
+    if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty)
+        return;
+    const LoadedSettings settings = AdoptLoaded(loaded);
+    SetLeadMinutes(settings.leadMinutes);
+    m_strMusic = settings.strMusic;
+    m_tuneDeck->SetPath(settings.playerPath);
+    m_lblMusic->setText(settings.musicLabel);
+    {
+        const QSignalBlocker block(m_cmbLead);
+        m_cmbLead->setCurrentIndex(settings.selectorIndex);
+    }
+    m_reminders->reset(loaded.state.rows);
+    if (loaded.status == LoadStatus::Damaged) {
+        QString text = QString::fromUtf8("数据文件已损坏，已读入其中完整的提醒。");
+        if (!loaded.damagedCopy.isEmpty())
+            text += QString::fromUtf8("\n原文件已另存为：") + loaded.damagedCopy;
+        if (!loaded.reason.isEmpty())
+            text += QString::fromUtf8("\n原因：") + loaded.reason;
+        QTimer::singleShot(0, this, [this, text] { m_services.showMessage(this, text); });
+    }
+}
+
+void CReminderDlg::ChangeMade() {
+    if (m_persistence)
+        m_persistence->markDirty();
+}
+
+SaveResult CReminderDlg::SaveReminders() {
+    if (!m_persistence)
+        return SaveResult{true, QString()};
+    return m_persistence->saveNow();
 }
 
 void CReminderDlg::StyleGroupBoxes() {
@@ -477,12 +543,15 @@ void CReminderDlg::OnReminderClick(int row) {
 
 void CReminderDlg::OnTimer() {
     m_engine->tick();
+    if (m_persistence)
+        m_persistence->onTick();
 }
 
 void CReminderDlg::OnLeadMinutesChange() {
     if (m_cmbLead->currentIndex() < 0)
         return;
     SetLeadMinutes(5 - m_cmbLead->currentIndex());
+    ChangeMade();
 }
 
 void CReminderDlg::OnChooseMusic() {
@@ -497,6 +566,7 @@ void CReminderDlg::OnChooseMusic() {
     if (out.changed) {
         m_tuneDeck->SetPath(out.music);
         m_strMusic = out.music;
+        ChangeMade();
     }
 }
 
@@ -529,12 +599,48 @@ void CReminderDlg::OnNextSeason() {
     m_btnNextSeason->setEnabled(false);
 }
 
-void CReminderDlg::BringForward() {
+void CReminderDlg::BringForward(const QString& alertText) {
+    if (m_shell) {
+        if (alertText.isEmpty())
+            m_shell->bringForward();
+        else
+            m_shell->alertRaised(alertText);
+        return;
+    }
     if (isMinimized())
         showNormal();
     else
         show();
     raise();
+}
+
+void CReminderDlg::OnAbout() {
+    if (m_shell)
+        m_shell->requestAbout();
+    else
+        CAboutBox::Open(this);
+}
+
+void CReminderDlg::closeEvent(QCloseEvent* event) {
+    if (m_shell && !m_shell->requestClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CReminderDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Minimising goes to the tray; the shell decides once the state change is done.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_shell)
+        QTimer::singleShot(0, m_shell, &ShellController::requestMinimize);
+}
+
+// Where there is no system menu to extend, the About entry lives here.
+void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::OnAbout);
+    menu.exec(event->globalPos());
 }
 
 bool CReminderDlg::IsSwallowedKey(const QEvent* event) {

@@ -3,10 +3,12 @@
 #include "alarm/Clock.h"
 #include "alarm/TickTimer.h"
 #include "form/PlantingForm.h"
+#include "reminders/ReminderStore.h"
 
 #include <QDialog>
 #include <QHash>
 #include <functional>
+#include <memory>
 
 class AlertPresenter;
 class AlertQueue;
@@ -18,6 +20,8 @@ class CFlipSortListCtrl;
 class CRimGlowButton;
 class CXPGroupBox;
 class QCheckBox;
+class PersistenceController;
+class ShellController;
 class QComboBox;
 class QDateTimeEdit;
 class QLabel;
@@ -38,6 +42,8 @@ struct DialogServices {
     Chime* chime = nullptr;
     TuneDeck* tuneDeck = nullptr;
     AlertPresenter* presenter = nullptr;
+    // The data file; empty keeps the reminders in memory only.
+    QString storePath;
 
     static DialogServices System();
 };
@@ -69,6 +75,13 @@ public:
     bool AlertBoxesWanted() const;
     QString Note() const { return m_strNote; }
     CFlipSortListCtrl* ReminderView() const { return m_listReminders; }
+    // The save at an orderly end; never blocks.
+    SaveResult SaveReminders();
+    PersistenceController* Persistence() const { return m_persistence; }
+
+    // Closing, minimising and About go through the shell when there is one.
+    void SetShell(ShellController* shell) { m_shell = shell; }
+
     ::TickTimer& SecondTimer() { return m_timer; }
     TickEngine& Engine() { return *m_engine; }
     AlertQueue& Alerts() { return *m_alertQueue; }
@@ -92,18 +105,24 @@ public slots:
     void OnStopMusic();
     void OnPreviewMusic();
     void OnNextSeason();
-    // Shows and raises the window, also from the tray or minimised.
-    void BringForward();
+    // Shows and raises the window, also from the tray or minimised; with a
+    // text, an alert is the reason (the desktop is told while hidden).
+    void BringForward(const QString& alertText = QString());
+    void OnAbout();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void BuildControls();
     void ConnectSignals();
     void OnInitDialog();
     void LoadReminders();
+    void ChangeMade();
     void StyleGroupBoxes();
     // true: widgets into the form and the note; false: the form back out.
     void UpdateData(bool saveAndValidate);
@@ -135,6 +154,9 @@ private:
     AlertPresenter* m_presenter = nullptr;
     TickEngine* m_engine = nullptr;
     AlertQueue* m_alertQueue = nullptr;
+    ShellController* m_shell = nullptr;
+    std::unique_ptr<ReminderStore> m_store;
+    PersistenceController* m_persistence = nullptr;
 
     QHash<int, QWidget*> m_controls;
     CFlipSortListCtrl* m_listReminders = nullptr;

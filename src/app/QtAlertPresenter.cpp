@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
-QtAlertPresenter::QtAlertPresenter(QWidget* owner, std::function<void()> bringForward,
+QtAlertPresenter::QtAlertPresenter(QWidget* owner, std::function<void(const QString&)> bringForward,
                                    QObject* parent)
     : AlertPresenter(parent), m_owner(owner), m_bringForward(std::move(bringForward)) {}
 
@@ -15,11 +15,12 @@ QtAlertPresenter::~QtAlertPresenter() {
 }
 
 void QtAlertPresenter::present(const AlertBatch& batch) {
+    const QString text = batch.boxText();
     if (m_bringForward)
-        m_bringForward();
+        m_bringForward(text);
     // Parentless, so the box can stand in front while the main window is hidden.
     auto* box = new QMessageBox(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
-                                batch.boxText(), QMessageBox::Ok);
+                                text, QMessageBox::Ok);
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

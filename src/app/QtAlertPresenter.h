@@ -16,8 +16,9 @@ class QtAlertPresenter final : public AlertPresenter {
     Q_OBJECT
 public:
     // bringForward shows and raises the main window before each box (also
-    // from the tray or minimised).
-    QtAlertPresenter(QWidget* owner, std::function<void()> bringForward, QObject* parent = nullptr);
+    // from the tray or minimised); it gets the box text for a notification.
+    QtAlertPresenter(QWidget* owner, std::function<void(const QString&)> bringForward,
+                     QObject* parent = nullptr);
     ~QtAlertPresenter() override;
 
     void present(const AlertBatch& batch) override;
@@ -27,6 +28,6 @@ public:
 
 private:
     QWidget* m_owner;
-    std::function<void()> m_bringForward;
+    std::function<void(const QString&)> m_bringForward;
     QPointer<QMessageBox> m_box;
 };
