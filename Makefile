@@ -49,9 +49,9 @@ asan-test: setup
 fuzz-test: setup
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFW_FUZZ=ON -DFW_TESTS=OFF \
 	  -DFW_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
-	  [ -x "$$t" ] || continue; name=$$(basename $$t); \
+	  [ -f "$$t" ] && [ -x "$$t" ] || continue; name=$$(basename $$t); \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	  echo "== $$name for $(FUZZ_SECONDS) s"; \
 	  $$t -max_total_time=$(FUZZ_SECONDS) -max_len=20000 $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name || exit 1; \
