@@ -1,0 +1,46 @@
+// Writes and reads data files for the end-to-end tests:
+//   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
+//   DataFileTool dump <path>                           status, count, then one line per row
+#include "catalogue/TimeText.h"
+#include "reminders/ReminderImage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 4 && args[1] == QLatin1String("write")) {
+        StoreState st;
+        const qint64 ripe = args[3].toLongLong();
+        const int count = args.size() >= 5 ? args[4].toInt() : 1;
+        for (int i = 0; i < count; ++i) {
+            ReminderRow r;
+            r.cropIndex = 0;
+            r.cropName = QString::fromUtf8("牧草");
+            r.ripe = ripe + i;
+            r.plant = r.ripe - 28800;
+            r.note = QStringLiteral("e2e %1").arg(i);
+            st.rows.push_back(r);
+        }
+        QFile f(args[2]);
+        if (!f.open(QIODevice::WriteOnly) || f.write(ReminderImage::Encode(st)) < 0)
+            return 2;
+        return 0;
+    }
+    if (args.size() >= 3 && args[1] == QLatin1String("dump")) {
+        QFile f(args[2]);
+        if (!f.open(QIODevice::ReadOnly))
+            return 2;
+        const LoadResult r = ReminderImage::Decode(f.readAll());
+        std::printf("%s %d lead=%d\n", r.status == LoadStatus::Whole ? "whole" : "not-whole",
+                    int(r.state.rows.size()), r.state.leadMinutes);
+        for (const ReminderRow& row : r.state.rows)
+            std::printf("%d %s %lld %s\n", row.seasonNo, row.cropName.toUtf8().constData(),
+                        static_cast<long long>(row.ripe), row.note.toUtf8().constData());
+        return 0;
+    }
+    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count] | dump <path>\n");
+    return 1;
+}
