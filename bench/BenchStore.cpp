@@ -2,9 +2,11 @@
 //   store.encode_100k_ms / store.decode_100k_ms   the image codec alone
 //   store.save_100k_ms    encode and write to a temporary file (no fsync)
 //   store.load_100k_ms    read the file and decode it
+//   store.atomic_save_100k_ms  the real save (QSaveFile, its commit included)
 //   store.table_100k_mb   resident memory of a table of 100,000 loaded rows
 #include "catalogue/CropCatalogue.h"
 #include "reminders/ReminderImage.h"
+#include "reminders/ReminderStore.h"
 #include "reminders/ReminderTable.h"
 
 #include <QCoreApplication>
@@ -112,6 +114,12 @@ int main(int argc, char** argv) {
                decoded = ReminderImage::Decode(f.readAll());
            }),
            60);
+
+    ReminderStore store(dir.filePath(QStringLiteral("atomic/foodinfo.dat")));
+    std::printf("store.atomic_save_100k_ms %.2f\n", MedianMs([&] {
+                    if (!store.save(state).ok)
+                        std::fprintf(stderr, "atomic save failed\n");
+                }));
 
     // Memory: only the table of loaded rows, over a process that has none.
     decoded = LoadResult();
