@@ -17,7 +17,6 @@ CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 void CReminderApp::SetNames() {
     setApplicationName(QStringLiteral("fruitwake"));
-    setApplicationDisplayName(QStringLiteral("Fruitwake"));
     setOrganizationName(QString());
 }
 

@@ -1,5 +1,7 @@
 #include "app/CReminderDlg.h"
 
+#include "app/AppCaption.h"
+
 #include "alarm/AlertQueue.h"
 #include "alarm/Chime.h"
 #include "alarm/MusicChoice.h"
@@ -147,8 +149,7 @@ DialogServices DialogServices::System() {
     DialogServices s;
     s.now = [] { return QDateTime::currentSecsSinceEpoch(); };
     s.showMessage = [](QWidget* parent, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), text,
-                        QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };

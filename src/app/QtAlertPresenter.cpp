@@ -1,5 +1,7 @@
 #include "app/QtAlertPresenter.h"
 
+#include "app/AppCaption.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -19,8 +21,7 @@ void QtAlertPresenter::present(const AlertBatch& batch) {
     if (m_bringForward)
         m_bringForward(text);
     // Parentless, so the box can stand in front while the main window is hidden.
-    auto* box = new QMessageBox(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
-                                text, QMessageBox::Ok);
+    auto* box = new QMessageBox(QMessageBox::Question, AppCaption(), text, QMessageBox::Ok);
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

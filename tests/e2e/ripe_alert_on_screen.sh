@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The real program on an X server, its clock shifted to five seconds before a
+# reminder ripens: the ripe box appears about on time, and afterwards the data
+# file holds the next state (the single-season reminder is gone).
+set -uo pipefail
+bin=$1 tool=$2
+fake=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
+[ -n "$fake" ] || { echo "libfaketime not installed"; exit 1; }
+work=$(mktemp -d)
+trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+export TZ=Asia/Shanghai XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+fail() { echo "FAIL: $*"; exit 1; }
+
+# 2009-10-01 21:25:00 in UTC+8.
+"$tool" write "$file" 1254403500 1 || fail "could not write the data file"
+boxes() { xwininfo -root -tree | grep -c '"Fruitwake": ("fruitwake"'; }
+
+LD_PRELOAD=$fake FAKETIME="@2009-10-01 21:24:55" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+  "$bin" 2>"$work/stderr" & pid=$!
+start=$(date +%s%N)
+seen=""
+for _ in $(seq 200); do
+  sleep 0.05
+  if [ "$(boxes)" -ge 1 ]; then seen=$(( ($(date +%s%N) - start) / 1000000 )); break; fi
+done
+[ -n "$seen" ] || fail "no alert box within 10 s"
+echo "ripe box after ${seen} ms (due at 5000 ms)"
+# Generous bounds: start-up itself takes some of the five seconds.
+[ "$seen" -ge 3500 ] || fail "the box came too early (${seen} ms)"
+[ "$seen" -le 7500 ] || fail "the box came too late (${seen} ms)"
+title=$(xwininfo -root -tree | grep -o '"FruitwakeV1.8[^"]*"' | head -n1)
+[[ "$title" == *"快乐游戏_轻松游戏^_^\"" ]] || fail "main window title reads $title"
+sleep 2
+kill -TERM $pid
+wait $pid || fail "exit status $? after SIGTERM"
+out=$("$tool" dump "$file")
+[ "$(head -n1 <<<"$out")" = "whole 0 lead=5" ] || fail "data file afterwards: $out"
+echo "1 passed, 0 failed"
