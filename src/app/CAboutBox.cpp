@@ -40,7 +40,7 @@ CAboutBox::CAboutBox(QWidget* parent)
     PlainLabel(this, VersionText(), du.rect(40, 10, 119, 8));
     PlainLabel(this, QString::fromUtf8("农场作物成熟提醒"), du.rect(40, 25, 70, 8));
     PlainLabel(this, QString::fromUtf8("自由软件"), du.rect(115, 23, 45, 8));
-    PlainLabel(this, QString::fromUtf8("GPL-3.0 许可"), du.rect(113, 33, 53, 8));
+    PlainLabel(this, QString::fromUtf8("MIT 许可"), du.rect(113, 33, 53, 8));
 
     m_ok = new QPushButton(QString::fromUtf8("确定"), this);
     m_ok->setObjectName(QStringLiteral("idc_1"));
