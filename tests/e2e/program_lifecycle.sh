@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 for sig in TERM INT HUP; do
   "$tool" write "$file" $(( $(date +%s) + 86400 )) 3
-  "$bin" & pid=$!
+  "$bin" 2>"$work/stderr" & pid=$!
   # The lock appears as the first instance starts; give it a moment to listen.
   for _ in $(seq 100); do [ -e "$XDG_DATA_HOME/fruitwake/fruitwake.lock" ] && break; sleep 0.1; done
   sleep 1
@@ -25,6 +25,8 @@ for sig in TERM INT HUP; do
   [ $rc -eq 0 ] || fail "SIG$sig: did not end"
   out=$("$tool" dump "$file") || fail "SIG$sig: no data file after the signal"
   head -n1 <<<"$out" | grep -q '^whole 3 lead=5$' || fail "SIG$sig: saved file reads: $out"
+  # The chime and the icons are resources linked into the program itself.
+  if grep -q "Error decoding source" "$work/stderr"; then fail "the chime is missing from the program"; fi
   echo "SIG$sig: saved and ended"
 done
 echo "1 passed, 0 failed"
