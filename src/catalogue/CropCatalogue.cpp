@@ -220,7 +220,7 @@ CropSpec toSpec(const CropRow& r) {
 }
 
 // Names are built once so that rows can share them instead of copying.
-template <std::size_t N> const std::array<CropSpec, N>& specs(const CropRow (&rows)[N]) {
+template <std::size_t N> const std::array<CropSpec, N>& entries(const CropRow (&rows)[N]) {
     static const std::array<CropSpec, N> table = [&rows] {
         std::array<CropSpec, N> t;
         for (std::size_t i = 0; i < N; ++i)
@@ -233,7 +233,7 @@ template <std::size_t N> const std::array<CropSpec, N>& specs(const CropRow (&ro
 template <std::size_t N> CropSpec lookup(const CropRow (&rows)[N], int index) {
     if (index < 0 || index >= static_cast<int>(N))
         return CropSpec{};
-    return specs(rows)[static_cast<std::size_t>(index)];
+    return entries(rows)[static_cast<std::size_t>(index)];
 }
 
 } // namespace

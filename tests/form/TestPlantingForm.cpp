@@ -228,7 +228,7 @@ private slots:
         QFETCH(QString, pattern);
         const int found = indexOf(SoilKind::Ordinary, crop);
         const int idx = found >= 0 ? found : 9999;
-        const CropSpec spec = CropCatalogue::ResolveCrop(idx, crop);
+        const CropSpec entry = CropCatalogue::ResolveCrop(idx, crop);
         const qint64 plant = at("2009-10-01 00:00:00");
         PlantingForm f;
         f.ShowRowSchedule(idx, crop, plant, seasonNo);
@@ -239,7 +239,7 @@ private slots:
             else if (pattern[k] == u'-')
                 QCOMPARE(line, QStringLiteral("--.--.--"));
             else
-                QCOMPARE(line, TimeText::Format(plant + spec.totalSpan + k * spec.regrowSpan));
+                QCOMPARE(line, TimeText::Format(plant + entry.totalSpan + k * entry.regrowSpan));
         }
     }
 
