@@ -1,5 +1,7 @@
 #include "alarm/Chime.h"
 
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -31,7 +33,7 @@ void QtChime::play() {
         m_effect->stop();
     m_playing = true;
     m_watchdog.start();
-    if (m_effect->status() == QSoundEffect::Error) {
+    if (m_effect->status() == QSoundEffect::Error || QMediaDevices::defaultAudioOutput().isNull()) {
         // No device or no sound: fail soft, but never inside play() itself.
         QTimer::singleShot(0, this, &QtChime::end);
         return;
