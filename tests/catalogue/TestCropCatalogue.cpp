@@ -8,70 +8,47 @@ using namespace CropCatalogue;
 class TestCropCatalogue : public QObject {
     Q_OBJECT
 private slots:
-    void counts() {
+    void countsAndFirstEntry() {
         QCOMPARE(CropCount(SoilKind::Ordinary), 168);
         QCOMPARE(CropCount(SoilKind::RedSoil), 19);
-    }
-
-    void firstEntryInSeconds() {
         const CropSpec c = GetOrdinaryCrop(0);
         QCOMPARE(c.name, QStringLiteral("牧草"));
-        QCOMPARE(c.totalSpan, 28800);
-        QCOMPARE(c.sproutSpan, 7200);
-        QCOMPARE(c.bloomSpan, 0);
-        QCOMPARE(c.ripeSpan, 7200);
-        QCOMPARE(c.regrowSpan, 7200);
-        QCOMPARE(c.seasons, 1);
+        QCOMPARE((QList<int>{c.totalSpan, c.sproutSpan, c.bloomSpan, c.ripeSpan, c.regrowSpan,
+                             c.seasons}),
+                 (QList<int>{28800, 7200, 0, 7200, 7200, 1}));
     }
 
-    void invariants_data() {
-        QTest::addColumn<int>("soil");
-        QTest::newRow("ordinary") << int(SoilKind::Ordinary);
-        QTest::newRow("red soil") << int(SoilKind::RedSoil);
-    }
+    // Over both tables: spans add up, names are unique (also across tables),
+    // 1 to 7 characters (at most 10 bytes in the file's code page).
     void invariants() {
-        QFETCH(int, soil);
-        const auto kind = SoilKind(soil);
         QSet<QString> names;
-        for (int i = 0; i < CropCount(kind); ++i) {
-            const CropSpec c = GetCrop(kind, i);
-            QVERIFY2(!c.name.isEmpty(), qPrintable(QString::number(i)));
-            QCOMPARE(c.totalSpan,
-                     c.sproutSpan + c.smallLeafSpan + c.bigLeafSpan + c.bloomSpan + c.ripeSpan);
-            QCOMPARE(c.regrowSpan, c.bloomSpan + c.ripeSpan);
-            QVERIFY(c.seasons >= 1 && c.seasons <= kMaxSeasons);
-            QVERIFY(c.totalSpan % 3600 == 0 && c.totalSpan > 0);
-            QVERIFY(!names.contains(c.name));
-            names.insert(c.name);
-            // 1 to 5 characters, at most 10 bytes in the file's code page.
-            QVERIFY(c.name.size() >= 1 && c.name.size() <= 7);
-        }
+        for (SoilKind kind : {SoilKind::Ordinary, SoilKind::RedSoil})
+            for (int i = 0; i < CropCount(kind); ++i) {
+                const CropSpec c = GetCrop(kind, i);
+                QVERIFY2(!c.name.isEmpty(), qPrintable(QString::number(i)));
+                QCOMPARE(c.totalSpan,
+                         c.sproutSpan + c.smallLeafSpan + c.bigLeafSpan + c.bloomSpan + c.ripeSpan);
+                QCOMPARE(c.regrowSpan, c.bloomSpan + c.ripeSpan);
+                QVERIFY(c.seasons >= 1 && c.seasons <= kMaxSeasons);
+                QVERIFY(c.totalSpan % 3600 == 0 && c.totalSpan > 0);
+                QVERIFY(!names.contains(c.name));
+                names.insert(c.name);
+                QVERIFY(c.name.size() >= 1 && c.name.size() <= 7);
+            }
     }
 
-    void namesDisjointAcrossTables() {
-        QSet<QString> ordinary;
-        for (int i = 0; i < CropCount(SoilKind::Ordinary); ++i)
-            ordinary.insert(GetOrdinaryCrop(i).name);
-        for (int i = 0; i < CropCount(SoilKind::RedSoil); ++i)
-            QVERIFY(!ordinary.contains(GetRedSoilCrop(i).name));
-    }
-
-    void zeroBloomEntries() {
-        QList<int> zero;
-        for (int i = 0; i < CropCount(SoilKind::Ordinary); ++i)
+    void zeroBloomAndSeasonExtremes() {
+        QList<int> zero, nine, redSingle;
+        for (int i = 0; i < CropCount(SoilKind::Ordinary); ++i) {
             if (GetOrdinaryCrop(i).bloomSpan == 0)
                 zero << i;
-        QCOMPARE(zero, (QList<int>{0, 1, 2, 5, 10, 12, 15, 91}));
-    }
-
-    void seasonExtremes() {
-        QList<int> nine, redSingle;
-        for (int i = 0; i < CropCount(SoilKind::Ordinary); ++i)
             if (GetOrdinaryCrop(i).seasons == 9)
                 nine << i;
+        }
         for (int i = 0; i < CropCount(SoilKind::RedSoil); ++i)
             if (GetRedSoilCrop(i).seasons == 1)
                 redSingle << i;
+        QCOMPARE(zero, (QList<int>{0, 1, 2, 5, 10, 12, 15, 91}));
         QCOMPARE(nine, QList<int>{148});
         QCOMPARE(GetOrdinaryCrop(148).name, QStringLiteral("路易十四"));
         QCOMPARE(redSingle, QList<int>{6});
@@ -90,12 +67,10 @@ private slots:
     void longestSchedules() {
         QFETCH(int, soil);
         QFETCH(int, hours);
-        QFETCH(QStringList, names);
-        const auto kind = SoilKind(soil);
         qint64 longest = 0;
         QStringList at;
-        for (int i = 0; i < CropCount(kind); ++i) {
-            const CropSpec c = GetCrop(kind, i);
+        for (int i = 0; i < CropCount(SoilKind(soil)); ++i) {
+            const CropSpec c = GetCrop(SoilKind(soil), i);
             const qint64 last = c.totalSpan + qint64(c.seasons - 1) * c.regrowSpan;
             if (last > longest) {
                 longest = last;
@@ -105,23 +80,33 @@ private slots:
                 at << c.name;
         }
         QCOMPARE(longest, qint64(hours) * 3600);
-        QCOMPARE(at, names);
+        QTEST(at, "names");
     }
 
     void resolve_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("ordinary hit") << 0 << "牧草" << "牧草";
-        QTest::newRow("red soil by name") << 0 << "瓶子树" << "瓶子树";
-        QTest::newRow("red soil name not compared") << 3 << "牧草" << "天堂鸟";
-        QTest::newRow("parenthesised yellow") << 29 << "秋菊(黄)" << "秋菊(黄)";
-        QTest::newRow("parenthesised red") << 30 << "秋菊(红)" << "秋菊(红)";
-        QTest::newRow("wrong twin falls to red soil") << 29 << "秋菊(红)" << "";
-        QTest::newRow("unknown beyond red soil") << 100 << "xyz" << "";
-        QTest::newRow("negative") << -1 << "牧草" << "";
-        QTest::newRow("last ordinary") << 167 << "食人花" << "食人花";
-        QTest::newRow("last red soil") << 18 << "whatever" << "葡萄风信";
+        QTest::newRow("ordinary hit") << 0 << "牧草"
+                                      << "牧草";
+        QTest::newRow("red soil by name") << 0 << "瓶子树"
+                                          << "瓶子树";
+        QTest::newRow("red soil name not compared") << 3 << "牧草"
+                                                    << "天堂鸟";
+        QTest::newRow("parenthesised yellow") << 29 << "秋菊(黄)"
+                                              << "秋菊(黄)";
+        QTest::newRow("parenthesised red") << 30 << "秋菊(红)"
+                                           << "秋菊(红)";
+        QTest::newRow("wrong twin falls to red soil") << 29 << "秋菊(红)"
+                                                      << "";
+        QTest::newRow("unknown beyond red soil") << 100 << "xyz"
+                                                 << "";
+        QTest::newRow("negative") << -1 << "牧草"
+                                  << "";
+        QTest::newRow("last ordinary") << 167 << "食人花"
+                                       << "食人花";
+        QTest::newRow("last red soil") << 18 << "whatever"
+                                       << "葡萄风信";
     }
     void resolve() {
         QFETCH(int, index);
@@ -132,21 +117,17 @@ private slots:
         QCOMPARE(c.isEmpty(), expected.isEmpty());
     }
 
-    void outOfRange_data() {
-        QTest::addColumn<int>("soil");
-        QTest::addColumn<int>("index");
-        QTest::newRow("red 19") << int(SoilKind::RedSoil) << 19;
-        QTest::newRow("ordinary -1") << int(SoilKind::Ordinary) << -1;
-        QTest::newRow("ordinary 168") << int(SoilKind::Ordinary) << 168;
-        QTest::newRow("huge") << int(SoilKind::Ordinary) << 2147483647;
-    }
     void outOfRange() {
-        QFETCH(int, soil);
-        QFETCH(int, index);
-        const CropSpec c = GetCrop(SoilKind(soil), index);
-        QVERIFY(c.name.isEmpty());
-        QCOMPARE(c.totalSpan, 0);
-        QCOMPARE(c.seasons, 0);
+        const QList<QPair<SoilKind, int>> cases{{SoilKind::RedSoil, 19},
+                                                {SoilKind::Ordinary, -1},
+                                                {SoilKind::Ordinary, 168},
+                                                {SoilKind::Ordinary, 2147483647}};
+        for (const auto& [soil, index] : cases) {
+            const CropSpec c = GetCrop(soil, index);
+            QVERIFY2(c.name.isEmpty(), qPrintable(QString::number(index)));
+            QCOMPARE(c.totalSpan, 0);
+            QCOMPARE(c.seasons, 0);
+        }
     }
 
     void texts() {
