@@ -73,10 +73,10 @@ private slots:
     void radioSwitching_data() {
         QTest::addColumn<QString>("clicks"); // o = ordinary, r = red soil
         QTest::addColumn<bool>("friendMode");
-        QTest::newRow("same radio again") << "oo" << false;
-        QTest::newRow("back and forth") << "orororo" << false;
-        QTest::newRow("friend mode") << "rorrooro" << true;
-        QTest::newRow("ends on red") << "oror" << true;
+        QTest::newRow("same radio again") << QString("oo") << false;
+        QTest::newRow("back and forth") << QString("orororo") << false;
+        QTest::newRow("friend mode") << QString("rorrooro") << true;
+        QTest::newRow("ends on red") << QString("oror") << true;
     }
     void radioSwitching() {
         QFETCH(QString, clicks);
@@ -128,19 +128,9 @@ private slots:
         QCOMPARE(f.stages().selected, 4);
     }
 
-    void friendToggle_data() {
-        QTest::addColumn<QString>("hoursBefore");
-        QTest::addColumn<QString>("minutesBefore");
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("typed") << "12"
-                               << "7";
-        QTest::newRow("odd") << "-3.5"
-                             << "x";
-    }
+    // Ticking overwrites what was typed; unticking clears; the panel stays.
     void friendToggle() {
-        QFETCH(QString, hoursBefore);
-        QFETCH(QString, minutesBefore);
+        const QString hoursBefore = "-3.5", minutesBefore = "x";
         PlantingForm f;
         f.FillCropList(SoilKind::Ordinary);
         f.setHoursText(hoursBefore);
@@ -179,37 +169,36 @@ private slots:
         QTest::addColumn<QString>("crop");
         QTest::addColumn<QString>("plant");
         QTest::addColumn<QStringList>("lines");
-        const QString none = QStringLiteral("--.--.--");
-        QTest::newRow("pasture") << QByteArray("Asia/Shanghai") << 0 << QStringLiteral("牧草")
-                                 << "2009-10-01 13:25:00"
-                                 << (QStringList{"2009-10-01 21:25:00"} << QList<QString>(8, none));
-        QTest::newRow("bottle tree")
-            << QByteArray("Asia/Shanghai") << 1 << QStringLiteral("瓶子树") << "2009-10-01 00:00:00"
-            << QStringList{"2009-10-02 01:00:00", "2009-10-02 11:00:00", "2009-10-02 21:00:00",
-                           "2009-10-03 07:00:00", "2009-10-03 17:00:00", "2009-10-04 03:00:00",
-                           "2009-10-04 13:00:00", "2009-10-04 23:00:00", none};
-        QTest::newRow("over midnight and new year")
-            << QByteArray("Asia/Shanghai") << 0 << QStringLiteral("牧草") << "2009-12-31 20:00:00"
-            << (QStringList{"2010-01-01 04:00:00"} << QList<QString>(8, none));
+        const auto row = [](const char* name, const char* zone, int soil, const char* crop,
+                            const char* plant, QStringList lines) {
+            while (lines.size() < 9)
+                lines << QStringLiteral("--.--.--");
+            QTest::newRow(name) << QByteArray(zone) << soil << QString(crop) << QString(plant)
+                                << lines;
+        };
+        row("pasture", "Asia/Shanghai", 0, "牧草", "2009-10-01 13:25:00", {"2009-10-01 21:25:00"});
+        row("bottle tree", "Asia/Shanghai", 1, "瓶子树", "2009-10-01 00:00:00",
+            {"2009-10-02 01:00:00", "2009-10-02 11:00:00", "2009-10-02 21:00:00",
+             "2009-10-03 07:00:00", "2009-10-03 17:00:00", "2009-10-04 03:00:00",
+             "2009-10-04 13:00:00", "2009-10-04 23:00:00"});
+        row("over midnight and new year", "Asia/Shanghai", 0, "牧草", "2009-12-31 20:00:00",
+            {"2010-01-01 04:00:00"});
         // Central Europe leaves summer time at 03:00 on 2009-10-25: eight real
         // hours after 20:00 CEST read 03:00 CET, not 04:00.
-        QTest::newRow("end of summer time")
-            << QByteArray("Europe/Berlin") << 0 << QStringLiteral("牧草") << "2009-10-24 20:00:00"
-            << (QStringList{"2009-10-25 03:00:00"} << QList<QString>(8, none));
-        QTest::newRow("start of summer time")
-            << QByteArray("Europe/Berlin") << 0 << QStringLiteral("牧草") << "2009-03-28 20:00:00"
-            << (QStringList{"2009-03-29 05:00:00"} << QList<QString>(8, none));
+        row("end of summer time", "Europe/Berlin", 0, "牧草", "2009-10-24 20:00:00",
+            {"2009-10-25 03:00:00"});
+        row("start of summer time", "Europe/Berlin", 0, "牧草", "2009-03-28 20:00:00",
+            {"2009-03-29 05:00:00"});
     }
     void panelFromForm() {
         QFETCH(QByteArray, zone);
         QFETCH(int, soil);
         QFETCH(QString, crop);
         QFETCH(QString, plant);
-        QFETCH(QStringList, lines);
         setZone(zone.constData());
         PlantingForm f;
         choose(f, SoilKind(soil), crop, TimeText::Parse(plant).value());
-        QCOMPARE(panelList(f), lines);
+        QTEST(panelList(f), "lines");
     }
 
     void panelFromRow_data() {
@@ -243,87 +232,14 @@ private slots:
         }
     }
 
-    void describe_data() {
-        QTest::addColumn<bool>("friendMode");
-        QTest::addColumn<int>("soil");
-        QTest::addColumn<QString>("crop");
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<int>("season");
-        QTest::addColumn<int>("stage");
-        QTest::addColumn<QString>("plant");
-        QTest::addColumn<QString>("ripe");
-        QTest::addColumn<int>("seasonNo");
-        const QString ref = "2009-10-01 12:00:00";
-        QTest::newRow("own pasture") << false << 0 << "牧草"
-                                     << ""
-                                     << "" << 0 << 4 << "2009-10-01 12:00:00"
-                                     << "2009-10-01 20:00:00" << 1;
-        QTest::newRow("own bottle tree") << false << 1 << "瓶子树"
-                                         << ""
-                                         << "" << 0 << 4 << "2009-10-01 12:00:00"
-                                         << "2009-10-02 13:00:00" << 1;
-        QTest::newRow("friend apple ripe") << true << 0 << "苹果"
-                                           << "0"
-                                           << "30" << 0 << 4 << "2009-09-30 15:30:00"
-                                           << "2009-10-01 12:30:00" << 1;
-        QTest::newRow("friend apple bloom") << true << 0 << "苹果"
-                                            << "0"
-                                            << "30" << 0 << 3 << "2009-09-30 20:30:00"
-                                            << "2009-10-01 17:30:00" << 1;
-        QTest::newRow("friend apple 2nd bloom") << true << 0 << "苹果"
-                                                << "0"
-                                                << "30" << 1 << 0 << "2009-09-30 11:30:00"
-                                                << "2009-10-01 17:30:00" << 2;
-        QTest::newRow("friend empty fields") << true << 0 << "苹果"
-                                             << ""
-                                             << "" << 0 << 4 << "2009-09-30 15:00:00" << ref << 1;
-    }
-    void describe() {
-        QFETCH(bool, friendMode);
-        QFETCH(int, soil);
-        QFETCH(QString, crop);
-        QFETCH(QString, hours);
-        QFETCH(QString, minutes);
-        QFETCH(int, season);
-        QFETCH(int, stage);
-        QFETCH(QString, plant);
-        QFETCH(QString, ripe);
-        QFETCH(int, seasonNo);
-        PlantingForm f;
-        choose(f, SoilKind(soil), crop, at("2009-10-01 12:00:00"));
-        f.OnFriendCropClicked(friendMode);
-        f.setHoursText(hours);
-        f.setMinutesText(minutes);
-        f.setSeasonSelection(season);
-        f.OnSeasonSelChange();
-        f.setStageSelection(stage);
-        const PlantingForm::NewReminder r = f.Describe(at("2009-10-01 12:00:00"));
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(r.cropName, crop);
-        QCOMPARE(r.cropIndex, indexOf(SoilKind(soil), crop));
-        QCOMPARE(TimeText::Format(r.plant), plant);
-        QCOMPARE(TimeText::Format(r.ripe), ripe);
-        QCOMPARE(r.seasonNo, seasonNo);
-    }
-
-    void describeRefuses_data() {
-        QTest::addColumn<bool>("friendMode");
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<qint64>("plant");
-        QTest::newRow("friend hours too many") << true << "100000" << qint64(1254369600);
-        QTest::newRow("friend negative") << true << "-1" << qint64(1254369600);
-        QTest::newRow("own ripening past 2038") << false << "" << qint64(2147483000);
-    }
-    void describeRefuses() {
-        QFETCH(bool, friendMode);
-        QFETCH(QString, hours);
-        QFETCH(qint64, plant);
-        PlantingForm f(plant);
+    // What Describe returns for own and friend crops is pinned through the
+    // dialog (TestReminderDlg::addRows) and Schedule::FriendCropTimes
+    // (TestSchedule); friend-field refusals there too. Here: a ripening past
+    // what the file can hold.
+    void describeRefusesPast2038() {
+        PlantingForm f(2147483000);
         f.FillCropList(SoilKind::Ordinary);
-        f.OnFriendCropClicked(friendMode);
-        f.setHoursText(hours);
-        const PlantingForm::NewReminder r = f.Describe(plant);
+        const PlantingForm::NewReminder r = f.Describe(2147483000);
         QVERIFY(!r.ok);
         QVERIFY(!r.error.isEmpty());
     }
