@@ -1,0 +1,231 @@
+// A data file survives being killed mid-save. Two ways in:
+//  - this program run as a saver ("--saver <path>") replaces the file with
+//    state A and state B in turn, as fast as it can, and is killed with
+//    SIGKILL at a random moment, 100 times; after each kill the file must be
+//    exactly A or exactly B;
+//  - the real fruitwake with 20,000 reminders is killed at random moments,
+//    some of them just after SIGTERM has started its exit save; the file must
+//    still hold what it was started with.
+#include "catalogue/CropCatalogue.h"
+#include "reminders/ReminderImage.h"
+#include "reminders/ReminderStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <sys/types.h>
+
+namespace {
+
+constexpr int kKills = 100;
+constexpr int kBinaryKills = 8;
+constexpr quint32 kSeed = 4242;
+
+// A and B differ in every record and in length, so a file mixed of the two,
+// or cut short, matches neither.
+StoreState MakeState(char which, int rows) {
+    StoreState s;
+    s.musicPath = DefaultAlarmSoundText();
+    s.leadMinutes = which == 'A' ? 3 : 4;
+    const qint64 base = QDateTime(QDate(2030, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
+    const int crops = CropCatalogue::CropCount(SoilKind::Ordinary);
+    s.rows.reserve(rows);
+    for (int i = 0; i < rows; ++i) {
+        ReminderRow r;
+        r.cropIndex = (i + (which == 'A' ? 0 : 7)) % crops;
+        r.cropName = CropCatalogue::GetOrdinaryCrop(r.cropIndex).name;
+        r.ripe = base + qint64(i) * 60;
+        r.plant = r.ripe - 8 * 3600;
+        r.seasonNo = 1;
+        r.note = QStringLiteral("%1号%2").arg(QChar(QLatin1Char(which))).arg(i);
+        s.rows.push_back(r);
+    }
+    return s;
+}
+
+StoreState StateA() {
+    return MakeState('A', 20000);
+}
+StoreState StateB() {
+    return MakeState('B', 19000);
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool SameState(const StoreState& a, const StoreState& b) {
+    if (a.musicPath != b.musicPath || a.leadMinutes != b.leadMinutes ||
+        a.rows.size() != b.rows.size())
+        return false;
+    for (qsizetype i = 0; i < a.rows.size(); ++i)
+        if (!a.rows[i].sameContent(b.rows[i]))
+            return false;
+    return true;
+}
+
+int RunSaver(const QString& path) {
+    const StoreState states[] = {StateB(), StateA()};
+    ReminderStore store(path);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (quint64 k = 0;; ++k) {
+        const SaveResult r = store.save(states[k % 2]);
+        if (!r.ok) {
+            std::fprintf(stderr, "saver: %s\n", qPrintable(r.error));
+            return 1;
+        }
+        std::printf("saved %llu\n", static_cast<unsigned long long>(k + 1));
+        std::fflush(stdout);
+    }
+}
+
+// Files next to the data file other than itself: what killed saves left.
+QStringList Leftovers(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll(ReminderStore::DefaultFileName());
+    names.removeAll(QStringLiteral("fruitwake.lock"));
+    return names;
+}
+
+} // namespace
+
+class TestCrashConsistency : public QObject {
+    Q_OBJECT
+private slots:
+    void killedSaverLeavesAOrB();
+    void killedProgramKeepsItsFile();
+};
+
+void TestCrashConsistency::killedSaverLeavesAOrB() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("fruitwake"));
+    const QString path = folder + u'/' + ReminderStore::DefaultFileName();
+    const QByteArray a = ReminderImage::Encode(StateA());
+    const QByteArray b = ReminderImage::Encode(StateB());
+    QVERIFY(ReminderStore(path).save(StateA()).ok);
+    QCOMPARE(ReadAll(path), a);
+
+    QRandomGenerator rng(kSeed);
+    std::printf("crash: seed %u, %d kills of the saver\n", kSeed, kKills);
+    int wasA = 0, wasB = 0, leftovers = 0;
+    qint64 saves = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        QProcess saver;
+        saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), path});
+        QVERIFY2(saver.waitForStarted(), qPrintable(saver.errorString()));
+        QVERIFY(saver.waitForReadyRead(30000)); // "ready": the saves begin now
+        // Saves of this size take some milliseconds each; the kill lands at
+        // any point of one of the first few dozen.
+        QTest::qSleep(int(rng.bounded(5, 400)));
+        QCOMPARE(saver.state(), QProcess::Running);
+        ::kill(pid_t(saver.processId()), SIGKILL);
+        QVERIFY(saver.waitForFinished(30000));
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+        const QList<QByteArray> lines = saver.readAllStandardOutput().split('\n');
+        for (const QByteArray& line : lines)
+            if (line.startsWith("saved "))
+                ++saves;
+
+        const QByteArray now = ReadAll(path);
+        const LoadResult loaded = ReminderStore(path).load();
+        QCOMPARE(loaded.status, LoadStatus::Whole);
+        if (now == a)
+            ++wasA;
+        else if (now == b)
+            ++wasB;
+        else
+            QFAIL(qPrintable(QStringLiteral("after kill %1 the file is neither A nor B "
+                                            "(%2 bytes)")
+                                 .arg(kill)
+                                 .arg(now.size())));
+        // A killed save leaves its temporary file; clear it so a hundred of
+        // them do not fill the disk.
+        const QStringList left = Leftovers(folder);
+        leftovers += int(left.size());
+        for (const QString& name : left)
+            QFile::remove(folder + u'/' + name);
+    }
+    std::printf("crash: %lld completed saves, file was A %d times and B %d times, %d temporary "
+                "files left by killed saves\n",
+                saves, wasA, wasB, leftovers);
+    // Kills that always came between saves would prove nothing.
+    QVERIFY(saves > kKills);
+    QVERIFY(wasA > 0 && wasB > 0);
+}
+
+void TestCrashConsistency::killedProgramKeepsItsFile() {
+    const QString binary = qEnvironmentVariable("FW_BINARY");
+    if (binary.isEmpty() || !QFile::exists(binary))
+        QSKIP("FW_BINARY does not name the built fruitwake");
+    QTemporaryDir home, runtime;
+    QVERIFY(home.isValid() && runtime.isValid());
+    QVERIFY(QFile::setPermissions(runtime.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString folder = home.filePath(QStringLiteral("fruitwake"));
+    const QString path = folder + u'/' + ReminderStore::DefaultFileName();
+    const StoreState original = StateA();
+    QVERIFY(ReminderStore(path).save(original).ok);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QRandomGenerator rng(kSeed + 1);
+    int afterTerm = 0, exitSaves = 0;
+    for (int kill = 0; kill < kBinaryKills; ++kill) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        const QDateTime before = QFileInfo(path).lastModified();
+        program.start(binary, {});
+        QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+        QTest::qSleep(int(rng.bounded(200, 2500)));
+        QVERIFY2(program.state() == QProcess::Running, "fruitwake ended by itself");
+        const bool term = kill % 2 == 1;
+        if (term) {
+            // SIGTERM starts the save at exit; the kill comes somewhere in it.
+            ::kill(pid_t(program.processId()), SIGTERM);
+            QTest::qSleep(int(rng.bounded(0, 40)));
+            ++afterTerm;
+        }
+        ::kill(pid_t(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(30000));
+        if (QFileInfo(path).lastModified() != before)
+            ++exitSaves;
+
+        LoadResult loaded = ReminderStore(path).load();
+        QCOMPARE(loaded.status, LoadStatus::Whole);
+        QVERIFY2(
+            SameState(loaded.state, original),
+            qPrintable(QStringLiteral("after kill %1 the file holds other reminders").arg(kill)));
+        for (const QString& name : Leftovers(folder))
+            QFile::remove(folder + u'/' + name);
+    }
+    std::printf("crash: %d kills of fruitwake (%d just after SIGTERM), the file was replaced by "
+                "%d of them\n",
+                kBinaryKills, afterTerm, exitSaves);
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--saver") == 0) {
+        QCoreApplication app(argc, argv);
+        return RunSaver(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestCrashConsistency test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestCrashConsistency.moc"
