@@ -7,7 +7,7 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 status=0
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")" >&2
   if ! QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$b" | tee -a "$out" >&2; then
     echo "$(basename "$b") failed" >&2
