@@ -1,0 +1,360 @@
+#include "catalogue/CropCatalogue.h"
+#include "reminders/Cp936Codec.h"
+#include "reminders/PersistenceController.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <climits>
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace ReminderImage;
+
+namespace {
+
+StoreState Sample(int n) {
+    StoreState s{QStringLiteral("/home/用户/音乐/闹钟€.mp3"), 2, {}};
+    for (int i = 0; i < n; ++i) {
+        const CropSpec c = CropCatalogue::GetOrdinaryCrop(i % 10);
+        const QString note = i % 2 ? QStringLiteral("好友%1号").arg(i) : QString();
+        const qint64 t = 1254374700 + i;
+        s.rows << ReminderRow{i, c.name, t, t + c.totalSpan, note, 1 + i % 9, 0};
+    }
+    return s;
+}
+
+// Decoded from a buffer of exactly that size, so a sanitizer sees any over-read.
+LoadResult DecodeExact(const QByteArray& bytes) {
+    const std::vector<char> exact(bytes.begin(), bytes.end());
+    return Decode(QByteArrayView(exact.data(), qsizetype(exact.size())));
+}
+
+QString& Field(StoreState& s, int field) {
+    QString* const at[] = {&s.musicPath, &s.rows[0].cropName, &s.rows[0].note, &s.rows[1].note};
+    return *at[field];
+}
+
+QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// A write-only device taking at most `chunk` bytes per write, failing once `room` bytes are in.
+struct FailDevice : QIODevice {
+    FailDevice(qint64 room, qint64 chunk) : room(room), chunk(chunk) { open(WriteOnly); }
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 len) override {
+        const qint64 n = qMin(qMin(len, room - written.size()), chunk);
+        written.append(data, qMax<qint64>(n, 0));
+        return n > 0 ? n : -1;
+    }
+    qint64 room, chunk;
+    QByteArray written;
+};
+
+ReminderRow Due(qint64 ripe, const QString& note = {}) {
+    return ReminderRow{0, QStringLiteral("牧草"), ripe - 8 * 3600, ripe, note, 1, 0};
+}
+
+// Each row as its note followed by its id, in display order.
+QString Dump(const ReminderTable& t) {
+    QString v;
+    for (const ReminderRow& r : t.rows())
+        v += r.note + QString::number(r.rowId) + u' ';
+    return v;
+}
+
+} // namespace
+
+class TestReminders : public QObject {
+    Q_OBJECT
+    std::optional<QTemporaryDir> m_dir;
+    QString m_path;
+    StoreState m_state; // what the saver's snapshot takes
+    std::optional<ReminderStore> m_store;
+    std::optional<PersistenceController> m_saver;
+
+private slots:
+    void init() {
+        QCoreApplication::setApplicationName(QStringLiteral("fruitwake"));
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the size limit fails instead
+        m_dir.emplace();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
+        m_path = ReminderStore::DefaultPath();
+        m_store.emplace(m_path);
+        m_saver.emplace([this] { return m_state; }, *m_store);
+    }
+
+    // Two records: record 0 shares its slot with the header; out-of-range values are clamped.
+    void goldenImage() {
+        StoreState s{QStringLiteral("默认提醒声音"), 3, {}};
+        s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
+               << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 258, 0};
+        QByteArray expected(640, '\0');
+        expected.replace(0, 12, QByteArray::fromHex("c4acc8cfcce1d0d1c9f9d2f4"));
+        expected.replace(388, 4, QByteArray::fromHex("c4c1b2dd"));
+        expected.replace(400, 13, QByteArray::fromHex("2c3dc44aacadc44a01d5c5c8fd"));
+        expected.replace(500, 18, QByteArray::fromHex("030000000200000000000000f9ffffff6180"));
+        expected.replace(528, 9, QByteArray::fromHex("00000000ffffff7f02"));
+        expected.replace(537, 102, QByteArray(102, 'n'));
+        QCOMPARE(Encode(s).toHex(), expected.toHex());
+    }
+
+    void roundTrip() {
+        for (int n : {0, 1, 2, 300}) {
+            const StoreState s = Sample(n);
+            QCOMPARE(Encode(s).size(), (3 + qMax(n, 1)) * 128);
+            const LoadResult r = DecodeExact(Encode(s));
+            QCOMPARE(r.status, LoadStatus::Whole);
+            QCOMPARE(r.state.musicPath + QString::number(r.state.leadMinutes), s.musicPath + "2");
+            QCOMPARE(r.state.rows.size(), n);
+            for (int i = 0; i < n; ++i)
+                QVERIFY2(r.state.rows[i].sameContent(s.rows[i]), qPrintable(QString::number(i)));
+        }
+    }
+
+    // Texts are cut between characters, leaving their zero; the note edit and music choice agree.
+    void textLimits_data() {
+        QTest::addColumn<int>("field"); // 0 music, 1 name, 2 note of record 0, 3 note of record 1
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        const QString m(190, u'路'), a88(88, u'a'), b100(100, u'b');
+        QTest::newRow("music, 383 bytes") << 0 << m + "abc" << m + "abc";
+        QTest::newRow("music, double byte across 383") << 0 << m + "ab中" << m + "ab";
+        QTest::newRow("name, 12 bytes") << 1 << QString("草莓草莓草莓") << QString("草莓草莓草");
+        QTest::newRow("note 0, 90 bytes") << 2 << QString(45, u'字') << QString(45, u'字');
+        QTest::newRow("note 0, double byte across 90") << 2 << a88 + "中文" << a88 + "中";
+        QTest::newRow("note 1, 102 bytes") << 3 << b100 + "中" << b100 + "中";
+        QTest::newRow("note 1, double byte across 102") << 3 << b100 + "b中" << b100 + "b";
+    }
+    void textLimits() {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        StoreState s = Sample(2);
+        Field(s, field) = text;
+        LoadResult r = DecodeExact(Encode(s));
+        QCOMPARE(r.status, LoadStatus::Whole);
+        QCOMPARE(Field(r.state, field), stored);
+        if (field == 0)
+            QCOMPARE(FitsMusicPath(text), text == stored);
+        if (field == 2) {
+            QCOMPARE(CutNote(text), stored);
+            QCOMPARE(FitsNote(text), text == stored);
+        }
+    }
+
+    void damaged_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("summary"); // status, rows, lead|music|first name|first note
+        const QByteArray three = Encode(Sample(3));
+        const QString m = Sample(0).musicPath, g = CropCatalogue::GetOrdinaryCrop(0).name;
+        auto with = [&](int offset, qint32 v) {
+            QByteArray b = three;
+            qToLittleEndian<qint32>(v, b.data() + offset);
+            return b;
+        };
+        auto fill = [&](int offset, int len, char c) {
+            return QByteArray(three).replace(offset, len, QByteArray(len, c));
+        };
+        const QString M = "|" + m + "|", G = M + g + "|";
+        QTest::newRow("no bytes") << QByteArray() << "E 0 5|||";
+        QTest::newRow("507 bytes: no header") << three.left(507) << "D 0 5" + M + "|";
+        QTest::newRow("508 bytes: header, no record") << three.left(508) << "D 0 2" + M + "|";
+        QTest::newRow("last record cut short") << three.left(384 + 256 + 60) << "D 2 2" + G;
+        QTest::newRow("negative count") << with(504, -1) << "D 0 2" + M + "|";
+        QTest::newRow("largest count") << with(504, INT_MAX) << "D 3 2" + G;
+        QTest::newRow("trailing bytes") << (three + "abc") << "D 3 2" + G;
+        QTest::newRow("unterminated name and first note")
+            << fill(388, 12, 'n').replace(409, 91, QByteArray(91, 'x'))
+            << "D 3 2" + M + QString(12, u'n') + "|" + QString(91, u'x');
+        QTest::newRow("unterminated music")
+            << fill(0, 384, 'm') << "D 3 2|" + QString(384, u'm') + "|" + g + "|";
+        QTest::newRow("no GBK text") << fill(388, 2, '\xff') << "D 3 2" + M + "\uFFFD\uFFFD草|";
+    }
+    void damaged() {
+        QFETCH(QByteArray, bytes);
+        const LoadResult r = DecodeExact(bytes);
+        const QList<ReminderRow>& rows = r.state.rows;
+        const QString first = rows.isEmpty() ? "|" : rows[0].cropName + "|" + rows[0].note;
+        QTEST(QString("MEWD"[int(r.status)]) +
+                  QString(" %1 %2|").arg(rows.size()).arg(r.state.leadMinutes) + r.state.musicPath +
+                  "|" + first,
+              "summary");
+        QCOMPARE(r.reason.isEmpty(), r.status != LoadStatus::Damaged);
+        for (int i = 0; i < rows.size(); ++i)
+            QCOMPARE(rows[i].rowId, quint32(i));
+    }
+
+    // Lead time at most 5, selector item for 1..5 only, music only while its file exists.
+    void loadedSettings() {
+        using S = LoadStatus;
+        const QString m = "/m.mp3", d = "默认提醒声音";
+        auto shown = [](S status, int lead, const QString& path) {
+            const LoadedSettings s = AdoptLoaded({status, {path, lead, {}}, {}, {}},
+                                                 [](const QString& p) { return p != "gone"; });
+            return QString("%1,%2,").arg(s.leadMinutes).arg(s.selectorIndex) + s.strMusic + ',' +
+                   s.playerPath + ',' + s.musicLabel;
+        };
+        QCOMPARE(shown(S::Empty, 3, m), "5,-1,,,默认音乐");
+        QCOMPARE(shown(S::Whole, 9, m), "5,0," + m + "," + m + "," + m);
+        QCOMPARE(shown(S::Damaged, 3, "gone"), "3,2," + d + ",," + d);
+        QCOMPARE(shown(S::Whole, 0, ""), "0,-1," + d + ",," + d);
+        QCOMPARE(shown(S::Whole, INT_MIN, m), "-2147483648,-1," + m + "," + m + "," + m);
+    }
+
+    // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
+    void codecEdges() {
+        const QString text = QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800);
+        QCOMPARE(Cp936::Encode(text), QByteArray("a?b x? a?b ?"));
+        QCOMPARE(Cp936::EncodedLength(text), 12);
+        QCOMPARE(CutNote(QString(89, u'a') + "😀😀"), QString(89, u'a') + "😀");
+        bool clean = true;
+        const QByteArray bytes = QByteArray::fromHex("ff61812062c4ac"); // view ends inside c4ac
+        QCOMPARE(Cp936::Decode(QByteArrayView(bytes).first(6), &clean),
+                 QString::fromUtf16(u"\uFFFDa\uFFFD b\uFFFD"));
+        QVERIFY(!clean);
+    }
+
+    void saveAndLoad() {
+        QCOMPARE(m_path, m_dir->path() + "/fruitwake/foodinfo.dat");
+        QVERIFY(m_store->save(Sample(3)).ok); // its folder too
+        QCOMPARE(Read(m_path), Encode(Sample(3)));
+        const LoadResult r = m_store->load();
+        QCOMPARE(r.status, LoadStatus::Whole);
+        QCOMPARE(Encode(r.state), Encode(Sample(3)));
+        Write(m_dir->filePath("plain"), "keep");
+        QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+        for (const char* place : {"plain/foodinfo.dat", "plain/sub/foodinfo.dat", "folder"}) {
+            ReminderStore unwritable(m_dir->filePath(place));
+            QVERIFY2(!unwritable.save(Sample(1)).error.isEmpty(), place);
+            QCOMPARE(unwritable.load().status, LoadStatus::Missing);
+        }
+        QCOMPARE(Read(m_dir->filePath("plain")), QByteArray("keep"));
+    }
+
+    void damagedFileIsCopiedAside() {
+        m_store->setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
+        QVERIFY(m_store->save(Sample(2)).ok);
+        const QByteArray damaged = Read(m_path).left(600);
+        Write(m_path, damaged);
+        const LoadResult first = m_store->load();
+        QCOMPARE(first.damagedCopy, m_path + ".damaged-20240506-070809");
+        Write(m_path, damaged + "x"); // the same second again: a new copy
+        QCOMPARE(m_store->load().damagedCopy, m_path + ".damaged-20240506-070809-2");
+        QCOMPARE(Read(first.damagedCopy + "-2"), damaged + "x");
+        QCOMPARE(Read(first.damagedCopy), damaged);
+    }
+
+    // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
+    // whole, and the next save point writes it. Read-only file systems: tests/faults.
+    void faultThenRecovery() {
+        QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
+        QSignalSpy recovered(&*m_saver, &PersistenceController::saveRecovered);
+        QVERIFY(m_saver->saveNow().ok);
+        rlimit normal{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
+        const rlimit small{4096, normal.rlim_max};
+        for (int streak = 1; streak <= 2; ++streak) {
+            const QByteArray before = Read(m_path);
+            m_state = Sample(200 + streak);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            for (int i = 0; i < 2 * PersistenceController::kSaveEveryTicks; ++i)
+                m_saver->onTick();
+            const SaveResult r = m_saver->saveNow();
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
+            QVERIFY(!r.ok && !r.error.isEmpty());
+            QCOMPARE(failed.size(), streak);
+            QCOMPARE(failed.last()[0].toString(),
+                     "提醒数据未能保存到 " + m_path + "：" + r.error + "。稍后会自动重试。");
+            QCOMPARE(Read(m_path), before);
+            QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files | QDir::Hidden).size(), 1);
+            for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
+                m_saver->onTick();
+            QVERIFY(m_saver->saveNow().ok); // told once per streak, recovery too
+            QCOMPARE(recovered.size(), streak);
+            QCOMPARE(Read(m_path), Encode(m_state));
+        }
+    }
+
+    void writeImageToFailingDevice() {
+        const QByteArray image = Encode(Sample(1));
+        for (auto [room, chunk, flushes] :
+             {std::tuple(511, 64, true), {512, 4096, false}, {512, 7, true}}) {
+            FailDevice device(room, chunk);
+            QString error;
+            const bool ok = WriteImage(device, image, &error, [&] { return flushes; });
+            QCOMPARE(ok, room == 512 && flushes);
+            QCOMPARE(error.isEmpty(), ok);
+            QCOMPARE(device.written, image.left(room));
+        }
+    }
+
+    void burstOfChangesIsSavedOnce() {
+        QSignalSpy saved(&*m_saver, &PersistenceController::saved);
+        for (int i = 0; i < 5; ++i)
+            m_saver->markDirty();
+        m_state = Sample(3); // the save takes the state of its own time
+        QVERIFY(m_saver->isDirty() && !QFile::exists(m_path));
+        QTRY_COMPARE_WITH_TIMEOUT(saved.size(), 1, 15000);
+        QCOMPARE(Read(m_path), Encode(m_state));
+        m_saver->markDirty();
+        QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
+    }
+
+    void periodicSave() {
+        QSignalSpy saved(&*m_saver, &PersistenceController::saved);
+        for (int tick = 1; tick <= 3 * 120 + 1; ++tick) {
+            m_saver->onTick();
+            QCOMPARE(saved.size(), tick / 120);
+        }
+    }
+
+    // Any column sorts by ripening, stably; ids move with rows, stay unique, renumber on delete.
+    void sortAndRowIds() {
+        ReminderTable t;
+        t.reset({Due(20, "a"), Due(30, "b"), Due(10, "c"), Due(20, "d"), Due(30, "e")});
+        t.sort(ReminderTable::ColNote, Qt::AscendingOrder);
+        QCOMPARE(Dump(t), "c2 a0 d3 b1 e4 ");
+        t.sort(ReminderTable::ColCropName, Qt::DescendingOrder);
+        QCOMPARE(Dump(t), "b1 e4 a0 d3 c2 ");
+        t.removeAt(0); // as the tick does
+        const quint32 f = t.append(Due(40, "f"));
+        QCOMPARE(Dump(t), "e4 a0 d3 c2 f5 ");
+        t.sort(0, Qt::DescendingOrder);
+        QCOMPARE(t.findRow(f), 0);
+        t.removeAndRenumber({2, 0, 2}); // any order, duplicates ignored
+        t.append(Due(5, "g"));
+        QCOMPARE(Dump(t), "e0 d1 c2 g3 ");
+    }
+
+    void shownTexts() {
+        ReminderTable t;
+        t.append(Due(5000));
+        QStringList shown;
+        for (int c = 0; c < t.columnCount(); ++c)
+            shown << t.headerData(c, Qt::Horizontal).toString();
+        const QModelIndex cell = t.index(0, ReminderTable::ColCountdown);
+        shown << t.data(cell).toString(); // empty until the first tick
+        for (qint64 remaining : {90061, 0, 59, -1}) {
+            t.setNow(5000 - remaining);
+            shown << t.data(cell).toString();
+        }
+        QCOMPARE(shown,
+                 (QStringList{"序号", "作物名称", "种植时间", "成熟时间", "备注", "成熟倒计时",
+                              "季数", "", "1天1小时1分1秒成熟", "0天0小时0分0秒成熟",
+                              "0天0小时0分59秒成熟", "点击下一季开始！"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReminders)
+#include "TestReminders.moc"
