@@ -27,7 +27,7 @@ ChooseOutcome OnChooseMusic(const QString& chosenPath, const QString& currentMus
     if (!chosenPath.isEmpty()) {
         // The data file would cut or garble such a path and lose the choice at
         // the next start: refuse it now, while the user can pick another.
-        if (Cp936::EncodedLength(chosenPath) > kMaxPathBytes) {
+        if (!FitsMusicPath(chosenPath)) {
             out.message = QStringLiteral("所选音乐文件的路径太长（超过%1字节），"
                                          "请把文件放到路径较短的文件夹后再选择。")
                               .arg(kMaxPathBytes);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "reminders/ReminderImage.h"
+
 #include <QString>
 
 // The decisions behind the music row's buttons, free of widgets.
 namespace MusicChoice {
 
 // The data file's music field holds this many cp936 bytes (and a NUL).
-constexpr qsizetype kMaxPathBytes = 383;
+constexpr qsizetype kMaxPathBytes = ReminderImage::kMaxMusicBytes;
 
 QString DefaultSoundLabel(); // "默认提醒声音"
 QString NoSongText();        // "当前没有选择歌曲！"

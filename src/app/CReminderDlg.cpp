@@ -333,6 +333,14 @@ void CReminderDlg::LoadReminders() {
     if (!m_store)
         return;
     const LoadResult loaded = m_store->load();
+    if (loaded.status == LoadStatus::Unreadable) {
+        QString text = QString::fromUtf8("数据文件无法读取，这次从空的提醒列表开始。");
+        if (!loaded.damagedCopy.isEmpty())
+            text += QString::fromUtf8("\n原文件已移到：") + loaded.damagedCopy;
+        text += QString::fromUtf8("\n原因：") + loaded.reason;
+        QTimer::singleShot(0, this, [this, text] { m_services.showMessage(this, text); });
+        return;
+    }
     if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty)
         return;
     const LoadedSettings settings = AdoptLoaded(loaded);

@@ -16,10 +16,11 @@ struct StoreState {
 };
 
 enum class LoadStatus {
-    Missing, // no file, or it could not be read
-    Empty,   // a file of 0 bytes
-    Whole,   // exactly what the writer produces
-    Damaged, // loaded as far as it goes; see reason
+    Missing,    // no file
+    Empty,      // a file of 0 bytes
+    Whole,      // exactly what the writer produces
+    Damaged,    // loaded as far as it goes; see reason
+    Unreadable, // a file that could not be read; moved aside, see damagedCopy
 };
 
 struct LoadResult {
@@ -72,5 +73,6 @@ LoadResult Decode(QByteArrayView bytes);
 // ends up after sorting; the note edit limits input with these.
 bool FitsNote(const QString& note);
 QString CutNote(const QString& note);
-// A music path longer than its field is refused when chosen.
+// A music path longer than its field is refused when chosen (by its length;
+// characters cp936 cannot hold are refused there too).
 bool FitsMusicPath(const QString& path);

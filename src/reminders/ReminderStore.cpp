@@ -50,46 +50,65 @@ QString ReminderStore::DefaultPath() {
 LoadResult ReminderStore::load() {
     LoadResult result;
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = LoadStatus::Missing;
-        return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = LoadStatus::Missing;
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        if (!QFileInfo(m_path).isFile())
+            return result; // Missing; a folder in its place makes saving fail instead
+        // A file that is there but cannot be read would be replaced by the
+        // first save; it is moved aside whole instead.
+        result.status = LoadStatus::Unreadable;
+        result.reason = QStringLiteral("无法读取（%1）").arg(file.errorString());
+        file.close();
+        QString moveError;
+        result.damagedCopy = setAside(
+            [&](const QString& name, QString* error) {
+                QFile original(m_path);
+                if (original.rename(name))
+                    return true;
+                *error = original.errorString();
+                return false;
+            },
+            &moveError);
+        if (result.damagedCopy.isEmpty())
+            result.reason += QStringLiteral("；未能移到别处：") + moveError;
         return result;
     }
     file.close();
     result = ReminderImage::Decode(bytes);
     if (result.status == LoadStatus::Damaged) {
         QString copyError;
-        result.damagedCopy = copyAside(bytes, &copyError);
+        result.damagedCopy = setAside(
+            [&](const QString& name, QString* error) {
+                QFile copy(name);
+                // NewOnly: an earlier copy of the same second is never overwritten.
+                if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+                    *error = copy.errorString();
+                    return false;
+                }
+                if (WriteImage(copy, bytes, error))
+                    return true;
+                copy.close();
+                copy.remove();
+                return false;
+            },
+            &copyError);
         if (result.damagedCopy.isEmpty())
             result.reason += QStringLiteral("；未能另存副本：") + copyError;
     }
     return result;
 }
 
-QString ReminderStore::copyAside(const QByteArray& bytes, QString* error) const {
+QString ReminderStore::setAside(const std::function<bool(const QString&, QString*)>& place,
+                                QString* error) const {
     const QString stem =
         m_path + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int k = 1; k < 1000; ++k) {
         const QString name = k == 1 ? stem : stem + QStringLiteral("-%1").arg(k);
-        QFile copy(name);
-        // NewOnly: an earlier copy of the same second is never overwritten.
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (QFileInfo::exists(name))
-                continue;
-            *error = copy.errorString();
-            return {};
-        }
-        if (!WriteImage(copy, bytes, error)) {
-            copy.close();
-            copy.remove();
-            return {};
-        }
-        copy.close();
-        return name;
+        if (QFileInfo::exists(name))
+            continue;
+        return place(name, error) ? name : QString();
     }
     *error = QStringLiteral("副本太多");
     return {};
@@ -146,7 +165,8 @@ bool FileOrFolderExists(const QString& path) {
 
 LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
     LoadedSettings s;
-    if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty) {
+    if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty ||
+        loaded.status == LoadStatus::Unreadable) {
         s.musicLabel = DefaultMusicLabel();
         return s;
     }

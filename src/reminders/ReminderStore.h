@@ -40,8 +40,9 @@ public:
 
     QString path() const override { return m_path; }
 
-    // A damaged file is first copied aside (never over an earlier copy), so
-    // nothing is lost when the next save replaces it.
+    // A damaged file is first copied aside (never over an earlier copy), and
+    // one that cannot be read is moved aside, so nothing is lost when the next
+    // save replaces it.
     LoadResult load();
     SaveResult save(const StoreState& state) override;
 
@@ -50,7 +51,10 @@ public:
 
 private:
     SaveResult saveImage(const StoreState& state);
-    QString copyAside(const QByteArray& bytes, QString* error) const;
+    // Puts the file's contents at the first free "<path>.damaged-<time>[-k]"
+    // through place(name, error); returns that name, or empty on failure.
+    QString setAside(const std::function<bool(const QString&, QString*)>& place,
+                     QString* error) const;
 
     QString m_path;
     std::function<QDateTime()> m_now;

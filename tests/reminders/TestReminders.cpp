@@ -2,6 +2,7 @@
 #include "reminders/Cp936Codec.h"
 #include "reminders/PersistenceController.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace ReminderImage;
@@ -253,6 +255,27 @@ private slots:
         QCOMPARE(m_store->load().damagedCopy, m_path + ".damaged-20240506-070809-2");
         QCOMPARE(Read(first.damagedCopy + "-2"), damaged + "x");
         QCOMPARE(Read(first.damagedCopy), damaged);
+    }
+
+    void unreadableFileIsMovedAside() {
+        // Root reads anything: take an ordinary user's rights for this check.
+        const bool root = ::geteuid() == 0;
+        if (root && ::seteuid(65534) != 0)
+            QSKIP("cannot take an ordinary user's rights");
+        const auto restore = qScopeGuard([root] { QVERIFY(!root || ::seteuid(0) == 0); });
+        QTemporaryDir dir;
+        ReminderStore store(dir.filePath("foodinfo.dat"));
+        store.setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
+        QVERIFY(store.save(Sample(2)).ok);
+        QVERIFY(QFile::setPermissions(store.path(), {}));
+        const LoadResult r = store.load();
+        QCOMPARE(r.status, LoadStatus::Unreadable);
+        QCOMPARE(r.damagedCopy, store.path() + ".damaged-20240506-070809");
+        QCOMPARE(AdoptLoaded(r).leadMinutes, 5);
+        QVERIFY(store.save(Sample(1)).ok);
+        QVERIFY(QFile::setPermissions(r.damagedCopy, QFile::ReadOwner));
+        QCOMPARE(Read(r.damagedCopy), Encode(Sample(2)));
+        QCOMPARE(Read(store.path()), Encode(Sample(1)));
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
