@@ -1,0 +1,119 @@
+#include "catalogue/Schedule.h"
+#include "catalogue/TimeText.h"
+
+#include <QSet>
+#include <QTest>
+#include <ctime>
+
+using namespace CropCatalogue;
+
+class TestCatalogue : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        qputenv("TZ", "Asia/Shanghai");
+        tzset();
+    }
+
+    // Over both tables: spans add up in every season and stage; names are unique
+    // (also across tables) and 1 to 7 characters long.
+    void tables() {
+        QCOMPARE(CropCount(SoilKind::Ordinary), 168);
+        QCOMPARE(CropCount(SoilKind::RedSoil), 19);
+        QSet<QString> names;
+        for (SoilKind kind : {SoilKind::Ordinary, SoilKind::RedSoil})
+            for (int i = 0; i < CropCount(kind); ++i) {
+                const auto c = GetCrop(kind, i);
+                QVERIFY2(c.name.size() >= 1 && c.name.size() <= 7 && !names.contains(c.name),
+                         qPrintable(c.name));
+                names.insert(c.name);
+                QCOMPARE(c.totalSpan,
+                         c.sproutSpan + c.smallLeafSpan + c.bigLeafSpan + c.bloomSpan + c.ripeSpan);
+                QCOMPARE(c.regrowSpan, c.bloomSpan + c.ripeSpan);
+                QVERIFY(c.seasons >= 1 && c.seasons <= kMaxSeasons && c.totalSpan > 0);
+                for (int season = 0; season < c.seasons; ++season)
+                    for (int st = 0; st < (season ? 2 : kStageCount); ++st)
+                        QCOMPARE(Schedule::SpanPlantToStage(c, st, season) +
+                                     Schedule::SpanStageToRipe(c, st, season),
+                                 Schedule::RipeningTime(0, c, season + 1));
+                QCOMPARE(Schedule::SpanPlantToStage(c, 5, 0) + Schedule::SpanStageToRipe(c, 5, 0),
+                         0);
+            }
+        QCOMPARE((QStringList{StageName(-1), StageName(kStageCount), SeasonName(kMaxSeasons)}),
+                 QStringList(3));
+    }
+
+    // The ordinary entry when its name matches, else the red-soil one at that index (the
+    // wrong one of the twins 29 and 30 falls to red soil, which has no 29).
+    void resolve() {
+        const QList<std::tuple<int, QString, QString>> cases{
+            {0, "牧草", "牧草"},          {3, "牧草", "天堂鸟"},
+            {29, "秋菊(黄)", "秋菊(黄)"}, {29, "秋菊(红)", ""},
+            {18, "whatever", "葡萄风信"}, {19, "whatever", ""},
+            {168, "食人花", ""},          {-1, "牧草", ""},
+            {INT_MAX, "牧草", ""}};
+        for (const auto& [index, name, expected] : cases) {
+            const auto c = ResolveCrop(index, name);
+            QCOMPARE(c.name, expected);
+            QCOMPARE(c.isEmpty() && c.totalSpan == 0, expected.isEmpty());
+        }
+    }
+
+    void friendCrop_data() {
+        QTest::addColumn<qint64>("reference");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<int>("season");
+        QTest::addColumn<QString>("result"); // "ripe|plant|season number", or the refusal
+        const QString bad =
+            QStringLiteral("好友果实的剩余时间无效：小时应在0到999之间，分钟应在0到9999之间。");
+        const QString past2038 =
+            QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。");
+        const auto row = [](const char* tag, const char* h, const char* m, int stage, int season,
+                            const QString& result,
+                            qint64 ref = 1254369600 /* 2009-10-01 12:00:00 */) {
+            QTest::newRow(tag) << ref << QString(h) << QString(m) << stage << season << result;
+        };
+        row("ripe stage", "0", "30", 4, 0, "2009-10-01 12:30:00|2009-09-30 15:30:00|1");
+        row("bloom stage", "0", "30", 3, 0, "2009-10-01 17:30:00|2009-09-30 20:30:00|1");
+        row("second season bloom", "0", "30", 0, 1, "2009-10-01 17:30:00|2009-09-30 11:30:00|2");
+        row("empty fields", "", "", 4, 0, "2009-10-01 12:00:00|2009-09-30 15:00:00|1");
+        row("trailing junk", "1.9", "0x", 4, 0, "2009-10-01 13:00:00|2009-09-30 16:00:00|1");
+        row("largest", "999", "9999", 4, 0, "2009-11-19 01:39:00|2009-11-18 04:39:00|1");
+        row("negative hours", "-1", "0", 4, 0, bad);
+        row("too many hours", "1000", "0", 4, 0, bad);
+        row("overflowing digits", "99999999999999999999999", "0", 4, 0, bad);
+        row("negative minutes", "0", "-5", 4, 0, bad);
+        row("too many minutes", "0", "10000", 4, 0, bad);
+        row("beyond the file's range", "999", "0", 4, 0, past2038, TimeText::kMaxStorable - 60);
+    }
+    void friendCrop() {
+        QFETCH(qint64, reference);
+        QFETCH(QString, hours);
+        QFETCH(QString, minutes);
+        QFETCH(int, stage);
+        QFETCH(int, season);
+        const Schedule::FriendTimes t = Schedule::FriendCropTimes(
+            reference, hours, minutes, 40, QStringLiteral("苹果"), stage, season);
+        const QStringList times{TimeText::Format(t.ripe), TimeText::Format(t.plant)};
+        QTEST(t.ok ? times.join(u'|') + u'|' + QString::number(t.seasonNo) : t.error, "result");
+        if (t.ok) // a friend's reminder reads like one of one's own in the schedule
+            QCOMPARE(Schedule::RipeningTime(t.plant, GetOrdinaryCrop(40), t.seasonNo), t.ripe);
+    }
+
+    // Any run of white space between date and time; anything else is no time at all.
+    void parseTimeText() {
+        const QList<std::pair<QString, bool>> cases{{"2009-10-01   21:25:00", true},
+                                                    {"2009-10-0121:25:00", false},
+                                                    {"当前时间", false},
+                                                    {"2009-13-01 00:00:00", false},
+                                                    {"2009-10-01 24:00:00", false},
+                                                    {"2009-10-01 21:25", false}};
+        for (const auto& [text, valid] : cases) // 13:25 UTC
+            QCOMPARE(TimeText::Parse(text).value_or(-1), valid ? 1254403500 : -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "TestCatalogue.moc"

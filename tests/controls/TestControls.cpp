@@ -1,0 +1,223 @@
+#include "controls/CDigitGateEdit.h"
+#include "controls/CFlipSortListCtrl.h"
+#include "controls/CInkStatic.h"
+#include "controls/CRimGlowButton.h"
+#include "controls/CXPGroupBox.h"
+#include "controls/DialogColouring.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEnterEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QTest>
+
+namespace {
+const QColor kFill(Qt::magenta);
+
+// Paints a widget and its children over kFill without its window background.
+QImage RenderOver(QWidget& w) {
+    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(kFill);
+    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+}
+
+// Bounding box (device pixels) of the pixels in `area` darker than `grey`.
+QRect DarkBox(const QImage& img, QRect area, int grey = 110) {
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(img.pixel(x, y)) < grey)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Records the sort requests instead of sorting.
+using Calls = QList<QPair<int, Qt::SortOrder>>;
+struct RecordingModel : QStandardItemModel {
+    using QStandardItemModel::QStandardItemModel;
+    void sort(int column, Qt::SortOrder order) override { calls.append({column, order}); }
+    Calls calls;
+};
+
+constexpr int kW = 80, kH = 30; // button face rows 2..28; rim rows 1..2, 27..28, columns 1..3
+const QColor kHoverRim(250, 196, 88), kBand(123, 162, 231), kBody(214, 223, 247);
+constexpr auto A = Qt::AscendingOrder, D = Qt::DescendingOrder;
+} // namespace
+
+class TestControls : public QObject {
+    Q_OBJECT
+private slots:
+    // Only digits, one point and a leading minus stay, among the first 19 bytes (a
+    // double-byte character counts two); the caret stays after what was kept before it.
+    void digitEdit() {
+        const QString d18 = QStringLiteral("123456789012345678");
+        const QList<std::tuple<QString, int, QString, int>> cases{
+            {".-5", 3, ".5", 2},
+            {"1中2", 3, "12", 2},
+            {"１2", 2, "2", 1}, // a full-width digit goes
+            {"1x23", 2, "123", 1},
+            {"12x3", 1, "123", 1},
+            {d18 + "9abc", 22, d18 + "9abc", 22}, // junk past byte 19 is left
+            {d18 + "a9xyz", 5, d18, 5},
+            {d18 + "中77", 21, d18, 18},
+            {"中文中文中文中文中7a", 11, "7", 1},
+            {"1a23456789012345678999", 22, d18, 18}};
+        for (const auto& [text, caret, result, newCaret] : cases) {
+            CDigitGateEdit edit;
+            {
+                const QSignalBlocker block(&edit); // the text as the user left it
+                edit.setText(text);
+                edit.setCursorPosition(caret);
+            }
+            emit edit.textChanged(edit.text());
+            QCOMPARE(edit.text(), result);
+            QCOMPARE(edit.cursorPosition(), newCaret);
+            QVERIFY(!CDigitGateEdit::Filter(result)); // a second pass finds nothing
+        }
+    }
+
+    void digitTypingAndPasting() {
+        CDigitGateEdit edit;
+        QTest::keyClicks(&edit, QStringLiteral("-4x2.5.0-"));
+        QCOMPARE(edit.text(), QStringLiteral("-42.50"));
+        QApplication::clipboard()->setText(QStringLiteral("1中.3"));
+        if (QApplication::clipboard()->text() != QStringLiteral("1中.3"))
+            QSKIP("no clipboard here");
+        edit.setCursorPosition(3);
+        edit.paste(); // "-421中.3.50" before the filter; typing goes on after the paste
+        QTest::keyClicks(&edit, QStringLiteral("9"));
+        QCOMPARE(edit.text(), QStringLiteral("-421.3950"));
+    }
+
+    void sortHeaderClicks_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<Calls>("calls"); // all by the ripening time, whatever the header
+        QTest::addColumn<bool>("ascending");
+        QTest::newRow("flips") << 3 << QList<int>{0, 0, 0} << Calls{{3, A}, {3, D}, {3, A}} << true;
+        QTest::newRow("restarts") << 3 << QList<int>{2, 2, 5} << Calls{{3, A}, {3, D}, {3, A}}
+                                  << true;
+        QTest::newRow("empty: state only") << 0 << QList<int>{0, 0} << Calls{} << false;
+    }
+    void sortHeaderClicks() {
+        QFETCH(int, rows);
+        QFETCH(QList<int>, clicks);
+        RecordingModel model(rows, 7);
+        CFlipSortListCtrl view;
+        view.setModel(&model);
+        view.resize(800, 300); // every header in sight
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view, 10000));
+        QHeaderView* h = view.horizontalHeader();
+        for (int c : clicks)
+            QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                              {h->sectionViewportPosition(c) + 5, h->height() / 2});
+        QTEST(model.calls, "calls");
+        QCOMPARE(view.SortColumn(), clicks.last());
+        QTEST(view.IsAscending(), "ascending");
+    }
+
+    void buttonStates_data() {
+        QTest::addColumn<QString>("state"); // hover, focus, lit (default), disabled
+        QTest::addColumn<QColor>("rim");    // at (2, kH / 2)
+        QTest::addColumn<QColor>("face");   // at (5, 26): gradient brush 58
+        QTest::newRow("idle") << "" << QColor(0xf5f5f9) << QColor(0xececf4);
+        QTest::newRow("lit") << "l" << QColor(0xf5f5f8) << QColor(0xececf1);
+        QTest::newRow("hover") << "h" << kHoverRim << QColor(0xf1f1f4);
+        QTest::newRow("focus") << "f" << QColor(0x99c6fc) << QColor(0xececf1);
+        QTest::newRow("hover wins over focus") << "hf" << kHoverRim << QColor(0xf1f1ec);
+        QTest::newRow("disabled never lights") << "hd" << QColor(0xf5f5f9) << QColor(0xececf4);
+    }
+    void buttonStates() {
+        QFETCH(QString, state);
+        QWidget window;
+        auto* b = new CRimGlowButton(QStringLiteral("删除"), &window);
+        b->setGeometry(10, 10, kW, kH);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window, 10000));
+        state.contains(u'f') ? b->setFocus() : b->clearFocus();
+        b->setDefault(state.contains(u'l'));
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        for (int i = 0; i < 2; ++i) { // hovered before and after disabling
+            if (state.contains(u'h'))
+                QApplication::sendEvent(b, &enter);
+            b->setEnabled(!state.contains(u'd'));
+        }
+        const QImage img = RenderOver(*b);
+        QTEST(img.pixelColor(2, kH / 2), "rim");
+        QTEST(img.pixelColor(5, 26), "face");
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(b, &leave);
+        QVERIFY(RenderOver(*b).pixelColor(2, kH / 2) != kHoverRim);
+        b->resize(kW, 4); // a face with no height draws without dividing by zero
+        QCOMPARE(RenderOver(*b).height(), 4);
+    }
+
+    // Align 1 centres the caption, 2 puts it right, anything else left; insets are 10 in
+    // the frame look (0) and 2 in the banded ones, from the rectangle shrunk by 1. A face
+    // name holds 31 bytes.
+    void groupBox() {
+        // look, align, the align kept, inset
+        const QList<std::tuple<int, int, int, int>> cases{
+            {0, 3, 0, 10}, {0, 2, 2, 10}, {0, 1, 1, 0}, {1, -1, 0, 2}, {2, 2, 2, 2}};
+        for (const auto& [look, align, stored, inset] : cases) {
+            CXPGroupBox box(QStringLiteral("时间"));
+            box.resize(240, 160);
+            box.SetLook(look).SetFillColors(0xE7A27B, 0xF7DFD6).SetCaptionAlign(align);
+            QCOMPARE(box.Align(), stored);
+            const QFontMetrics fm(box.CaptionFont());
+            const int cw = fm.horizontalAdvance(QStringLiteral(" 时间 ")); // two added spaces
+            const int left[] = {1 + inset, 1 + (238 - cw) / 2, 239 - inset - cw};
+            const QRect c = box.CaptionRect();
+            QCOMPARE(c, QRect(left[stored], look ? 3 : 1, cw, fm.height()));
+            const QImage img = RenderOver(box);
+            QVERIFY(c.contains(DarkBox(img, QRect(0, 0, 240, c.bottom() + 3))));
+            // Frame: a patch behind the caption, the outline, the body unpainted.
+            // Banded: a band under the caption, its line, the filled body.
+            QCOMPARE(img.pixelColor(c.left(), c.center().y()), kBand);
+            QCOMPARE(img.pixelColor(look ? 120 : 1, look ? c.bottom() + 3 : 80), box.FrameColor());
+            QCOMPARE(img.pixelColor(120, 80), look ? kBody : kFill);
+        }
+        CXPGroupBox box;
+        box.SetCaptionFace(QString(40, u'A'));
+        QCOMPARE(box.CaptionFont().families().value(0), QString(31, u'A'));
+    }
+
+    // Over a banded group box: an unnamed caption shows the box, a caption with an id the
+    // window colour, a CInkStatic only its black ink, wrapped and cut at its bottom.
+    void captionsOverTheBox() {
+        QWidget dialog;
+        dialog.resize(300, 200);
+        dialog.setPalette(QPalette(QColor(240, 240, 240)));
+        auto* box = new CXPGroupBox(QStringLiteral("控制区域"), &dialog);
+        box->setGeometry(0, 0, 300, 200);
+        box->SetLook(1).SetFillColors(0xE7A27B, 0xF7DFD6);
+        QLabel* labels[] = {new QLabel(QStringLiteral("分钟"), &dialog),
+                            new QLabel(QStringLiteral("小时"), &dialog)};
+        labels[0]->setGeometry(40, 80, 100, 20);
+        labels[1]->setGeometry(40, 110, 100, 20);
+        MakeTransparentCaption(labels[0]);
+        KeepDefaultBackground(labels[1]);
+        const QString markup = QStringLiteral("<b>x</b>");
+        auto* ink = new CInkStatic(markup + QStringLiteral(" 一二三四五六七八九十"), &dialog);
+        const QFontMetrics fm(ink->font());
+        const QRect g(160, 80, fm.horizontalAdvance(markup) + 2, 2 * fm.lineSpacing());
+        ink->setGeometry(g);
+        QImage img(dialog.size(), QImage::Format_ARGB32_Premultiplied);
+        dialog.render(&img);
+        QCOMPARE(img.pixelColor(138, 98), kBody);
+        QCOMPARE(img.pixelColor(138, 128), QColor(240, 240, 240));
+        const QRect inked = DarkBox(img, QRect(150, 70, 150, 130));
+        QVERIFY(g.contains(inked) && DarkBox(img, g, 40).isValid());
+        QCOMPARE((inked.height() + fm.lineSpacing() - 1) / fm.lineSpacing(), 2);
+        QVERIFY(inked.width() > fm.horizontalAdvance(markup) * 3 / 4); // markup shown as text
+        QCOMPARE(img.pixelColor(g.bottomRight()), kBody);              // no background of its own
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "TestControls.moc"
