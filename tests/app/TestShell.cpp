@@ -1,0 +1,253 @@
+#include "app/CAboutBox.h"
+#include "app/QtShellPorts.h"
+#include "app/ShellController.h"
+#include "app/SingleInstance.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMetaEnum>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+class FakeTray final : public TrayPort {
+public:
+    void showIcon(const QString& t) override { tip = t; }
+    void hideIcon() override { tip.clear(); }
+    bool isIconVisible() const override { return !tip.isEmpty(); }
+    bool isAvailable() const override { return available; }
+    void showMessage(const QString& a, const QString& b) override { messages << a + u'|' + b; }
+    bool available = true;
+    QString tip;
+    QStringList messages;
+};
+
+template <class E> QString Name(E value) {
+    return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
+}
+
+// The controller over a real window and a fake tray; "close" asks until "ok" or "cancel".
+struct Rig {
+    QWidget widget;
+    QtWindowPort window{&widget};
+    FakeTray tray;
+    ShellController shell{window, tray};
+    int questions = 0, saves = 0, exits = 0, abouts = 0;
+    QString asked;
+    QStringList ends;
+    QList<ShellController::Answer> pending;
+
+    Rig() {
+        widget.show();
+        shell.setQuestion([this](const QString& c, const QString& t, ShellController::Answer a) {
+            ++questions;
+            asked = c + u'|' + t;
+            pending << a;
+        });
+        shell.setSaveFunction([this] {
+            ++saves;
+            return ShellController::SaveResult{};
+        });
+        shell.setExitFunction([this] { ++exits; });
+        shell.setAboutFunction([this] { ++abouts; });
+        shell.watchApplication(QCoreApplication::instance());
+        QObject::connect(&shell, &ShellController::endRequested,
+                         [this](ShellController::EndReason r) { ends << Name(r); });
+    }
+    void setTray(bool on) {
+        tray.available = on;
+        emit tray.availabilityChanged(on);
+    }
+    void run(const QString& script) {
+        const QHash<QString, std::function<void()>> steps{
+            {"notray", [this] { tray.available = false; }},
+            {"min", [this] { shell.requestMinimize(); }},
+            {"close", [this] { shell.requestClose(); }},
+            {"ok", [this] { pending.takeFirst()(true); }},
+            {"cancel", [this] { pending.takeFirst()(false); }},
+            {"left", [this] { emit tray.activated(TrayActivation::Trigger); }},
+            {"right", [this] { emit tray.activated(TrayActivation::Context); }},
+            {"double", [this] { emit tray.activated(TrayActivation::DoubleClick); }},
+            {"trayclose", [this] { emit tray.closeChosen(); }},
+            {"trayabout", [this] { emit tray.aboutChosen(); }},
+            {"about", [this] { shell.requestAbout(); }},
+            {"traygone", [this] { setTray(false); }},
+            {"trayback", [this] { setTray(true); }},
+            {"alert", [this] { shell.alertRaised(QStringLiteral("ripe")); }},
+            {"forward", [this] { shell.bringForward(); }},
+            {"sigterm", [this] { shell.endOnSignal(SIGTERM); }},
+            {"session", [this] { shell.requestEnd(ShellController::EndReason::SessionEnd); }},
+            {"quit", [] { QMetaObject::invokeMethod(qApp, "aboutToQuit"); }},
+        };
+        for (const QString& step : script.split(u' '))
+            steps.value(step, [step] { QFAIL(qPrintable("unknown step " + step)); })();
+    }
+    // State, window, tray icon, questions, About boxes, notifications, ends.
+    QString summary() const {
+        const QString win = !widget.isVisible() ? "hidden" : widget.isMinimized() ? "min" : "shown";
+        return QString::asprintf("%s %s%s q%d a%d n%d %s", qPrintable(Name(shell.state())),
+                                 qPrintable(win), tray.isIconVisible() ? "+icon" : "", questions,
+                                 abouts, int(tray.messages.size()), qPrintable(ends.join(u',')))
+            .trimmed();
+    }
+};
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void transitions_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("summary");
+        const auto row = [](const char* name, const char* script, const char* summary) {
+            QTest::newRow(name) << QString(script) << QString(summary);
+        };
+        row("minimise hides to the tray", "min", "HiddenToTray hidden+icon q0 a0 n0");
+        row("close asks", "close", "Shown shown q1 a0 n0");
+        row("close OK ends", "close ok", "Ending shown q1 a0 n0 CloseConfirmed");
+        row("close Cancel hides", "close cancel", "HiddenToTray hidden+icon q1 a0 n0");
+        row("about keeps shown", "about", "Shown shown q0 a1 n0");
+        row("left click restores", "min left", "Shown shown q0 a0 n0");
+        row("right or double click, dismissed", "min right double",
+            "HiddenToTray hidden+icon q0 a0 n0");
+        row("tray close ends", "min trayclose", "Ending hidden q0 a0 n0 TrayClose");
+        row("tray about while hidden", "min trayabout", "HiddenToTray hidden+icon q0 a1 n0");
+        row("tray vanishes while hidden", "min traygone", "Shown shown q0 a0 n0");
+        row("tray vanishes, then minimise", "traygone min", "Shown min q0 a0 n0");
+        row("tray returns", "min traygone trayback", "Shown shown q0 a0 n0");
+        row("alerts notify only while hidden", "alert min alert alert", "Shown shown q0 a0 n1");
+        row("second start while hidden", "close cancel forward", "Shown shown q1 a0 n0");
+        row("no tray: minimise", "notray min", "Shown min q0 a0 n0");
+        row("no tray: Cancel", "notray close cancel", "Shown min q1 a0 n0");
+        row("no tray: OK", "notray close ok", "Ending shown q1 a0 n0 CloseConfirmed");
+        row("no tray: restored by forward", "notray min forward", "Shown shown q0 a0 n0");
+        row("nothing after ending", "trayclose min left about alert forward",
+            "Ending shown q0 a0 n0 TrayClose");
+        row("second close while asking", "close close cancel", "HiddenToTray hidden+icon q1 a0 n0");
+        row("answer after tray close", "close trayclose ok", "Ending shown q1 a0 n0 TrayClose");
+        row("signal", "sigterm", "Ending shown q0 a0 n0 Signal");
+        row("session end", "session", "Ending shown q0 a0 n0 SessionEnd");
+        row("application quits", "quit", "Ending shown q0 a0 n0 AppQuit");
+        row("open question, signal, OK", "close sigterm ok", "Ending shown q1 a0 n0 Signal");
+        row("close OK, tray close, signal", "close ok trayclose sigterm",
+            "Ending shown q1 a0 n0 CloseConfirmed");
+    }
+    void transitions() {
+        QFETCH(QString, script);
+        Rig rig;
+        rig.run(script);
+        QTEST(rig.summary(), "summary");
+        // Every way out saves once, then exits once.
+        QCOMPARE(rig.saves, rig.ends.size());
+        QCOMPARE(rig.exits, rig.ends.size());
+        if (rig.tray.isIconVisible())
+            QCOMPARE(rig.tray.tip, QStringLiteral("Fruitwake"));
+        if (rig.questions)
+            QCOMPARE(rig.asked, QStringLiteral("关闭提醒|是否关闭提醒器?"));
+        for (const QString& m : rig.tray.messages)
+            QCOMPARE(m, QStringLiteral("Fruitwake|ripe"));
+        // The application closing its windows while ending passes unasked.
+        const int questions = rig.questions;
+        QCOMPARE(rig.shell.requestClose(), !rig.ends.isEmpty());
+        QVERIFY(rig.ends.isEmpty() || rig.questions == questions);
+    }
+
+    void failedSaveStillExits() {
+        Rig rig;
+        rig.shell.setSaveFunction([] { return ShellController::SaveResult{false, "disk full"}; });
+        QSignalSpy failed(&rig.shell, &ShellController::exitSaveFailed);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("disk full")));
+        rig.run(QStringLiteral("close ok"));
+        QCOMPARE(rig.exits, 1);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("disk full"));
+    }
+
+    void trayMenu() {
+        QtTrayPort tray(nullptr, 0);
+        const QList<QAction*> actions = tray.menu()->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions[0]->text() + u'|' + actions[1]->text(),
+                 QStringLiteral("关闭|关于 Fruitwake(&A)..."));
+        QSignalSpy closes(&tray, &TrayPort::closeChosen);
+        actions[0]->trigger();
+        QSignalSpy abouts(&tray, &TrayPort::aboutChosen);
+        actions[1]->trigger();
+        QCOMPARE(closes.size() + abouts.size(), 2);
+    }
+
+    // The close question does not block; Escape or closing its box counts as Cancel.
+    void closeQuestionBox_data() {
+        QTest::addColumn<int>("how"); // a button, a key, or 0 for closing the box
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << int(QMessageBox::Ok) << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+        QTest::newRow("closed") << 0 << false;
+    }
+    void closeQuestionBox() {
+        QFETCH(int, how);
+        QWidget owner;
+        owner.show();
+        QList<bool> answers;
+        MessageBoxQuestion (&owner)(ShellController::CloseCaption(),
+                                    ShellController::CloseQuestion(),
+                                    [&answers](bool ok) { answers << ok; });
+        auto* box = owner.findChild<QMessageBox*>();
+        QVERIFY(box && answers.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
+        QCOMPARE(box->windowTitle() + u'|' + box->text(),
+                 QStringLiteral("关闭提醒|是否关闭提醒器?"));
+        if (how == Qt::Key_Escape)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (how)
+            box->button(QMessageBox::StandardButton(how))->click();
+        else
+            box->close();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 1, 10000);
+        QTEST(answers.at(0), "ok");
+    }
+
+    // A crash may leave the socket's name taken (the crash test restarts after a kill).
+    void secondStartHandsOver() {
+        QTemporaryDir dir;
+        const QString lock = dir.filePath("sub/fruitwake.lock"), name = dir.filePath("s.sock");
+        QFile stale(name);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        {
+            SingleInstance first(lock, name);
+            QSignalSpy activated(&first, &SingleInstance::activationRequested);
+            QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
+            QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::AlreadyRunning);
+            QVERIFY(activated.wait(10000));
+        }
+        QVERIFY(!QFile::exists(lock));
+        QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::Primary);
+    }
+
+    void aboutBoxTexts() {
+        CAboutBox box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("关于 Fruitwake"));
+        QStringList texts;
+        for (const QLabel* label : box.findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) {
+                texts << label->text();
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+            }
+        }
+        QCOMPARE(texts,
+                 (QStringList{"Fruitwake V1.8版", "农场作物成熟提醒", "自由软件", "MIT 许可"}));
+        QCOMPARE(box.okButton()->text(), QStringLiteral("确定"));
+        QVERIFY(!box.iconLabel()->pixmap().isNull());
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "TestShell.moc"
