@@ -177,7 +177,6 @@ CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
                       : new QtAlertPresenter(
                             this, [this](const QString& text) { BringForward(text); }, this);
     m_engine = new TickEngine(*m_reminders, m_clock, this);
-    m_engine->setTuneDeck(m_tuneDeck);
     m_alertQueue = new AlertQueue(*m_chime, *m_tuneDeck, *m_presenter, this);
     m_alertQueue->setShowBoxes([this] { return AlertBoxesWanted(); });
     if (!m_services.storePath.isEmpty()) {
@@ -288,7 +287,11 @@ void CReminderDlg::ConnectSignals() {
     connect(m_btnPreview, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
     connect(m_btnNextSeason, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
     connect(m_engine, &TickEngine::clockTextChanged, m_lblClock, &QLabel::setText);
-    connect(m_engine, &TickEngine::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
+    // Ticks: a second apart while shown, only when something is due while hidden.
+    m_timer.setDueSource([this] { return m_engine->nextDue(); });
+    connect(m_engine, &TickEngine::scheduleChanged, &m_timer, &TickTimer::reaim);
+    connect(m_tuneDeck, &TuneDeck::stateChanged, m_btnStopMusic,
+            [this] { m_btnStopMusic->setEnabled(m_tuneDeck->IsActive()); });
     connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
     // Every change reaches the data file about a second later.
     connect(m_reminders, &QAbstractItemModel::rowsInserted, this, &CReminderDlg::ChangeMade);
@@ -312,6 +315,7 @@ void CReminderDlg::OnInitDialog() {
     m_nSelRowId = -1;
     m_form.setPlant(now);
     m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    m_timer.setHidden(!isVisible());
     m_timer.start();
     m_radOrdinary->setChecked(true);
     SetLeadMinutes(5);
@@ -353,6 +357,8 @@ void CReminderDlg::LoadReminders() {
         m_cmbLead->setCurrentIndex(settings.selectorIndex);
     }
     m_reminders->reset(loaded.state.rows);
+    if (loaded.status == LoadStatus::Whole && m_persistence)
+        m_persistence->markSaved();
     if (loaded.status == LoadStatus::Damaged) {
         QString text = QString::fromUtf8("数据文件已损坏，已读入其中完整的提醒。");
         if (!loaded.damagedCopy.isEmpty())
@@ -638,8 +644,21 @@ void CReminderDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void CReminderDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_timer.setHidden(isMinimized());
+}
+
+void CReminderDlg::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    m_timer.setHidden(true);
+}
+
 void CReminderDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
+    // Minimised where there is no tray counts as hidden: nothing to see ticking.
+    if (event->type() == QEvent::WindowStateChange)
+        m_timer.setHidden(!isVisible() || isMinimized());
     // Minimising goes to the tray; the shell decides once the state change is done.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && m_shell)
         QTimer::singleShot(0, m_shell, &ShellController::requestMinimize);
