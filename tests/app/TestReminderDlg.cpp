@@ -21,6 +21,17 @@
 
 namespace {
 
+// Wake-ups at the test's own seconds.
+class FakeWaker : public Waker {
+public:
+    explicit FakeWaker(const qint64* now) : m_now(now) {}
+    void wakeAt(qint64 second) override { aim = second; }
+    void cancel() override { aim = -1; }
+    qint64 wallNow() const override { return *m_now; }
+    qint64 aim = -1;
+    const qint64* m_now;
+};
+
 qint64 at(const char* text) {
     return TimeText::Parse(QString::fromLatin1(text)).value_or(-1);
 }
@@ -294,6 +305,30 @@ private slots:
         QTEST(seen.join(u' '), "seen");
     }
 
+    // Hidden, no tick a second: one wake-up at the next due second. Shown
+    // again, the clock and the countdowns are right at once, before any tick.
+    void hiddenSleepsUntilDue() {
+        Harness h;
+        auto* waker = new FakeWaker(&h.now);
+        h.dlg->SecondTimer().setWaker(std::unique_ptr<Waker>(waker));
+        const qint64 ripe = h.now + 600;
+        h.addOrdinary(0, ripe, 8);
+        h.dlg->show();
+        h.dlg->hide();
+        QVERIFY(h.dlg->SecondTimer().isHidden());
+        QCOMPARE(waker->aim, ripe - 300);
+        h.now += 250;
+        h.dlg->show();
+        QCOMPARE(waker->aim, -1);
+        QCOMPARE(h.text(1009), TimeText::Format(h.now));
+        QVERIFY(h.row(0).contains(QStringLiteral("0天0小时5分50秒成熟")));
+        h.dlg->hide();
+        h.now = waker->aim;
+        emit waker->woke();
+        QCOMPARE(h.log, (QStringList{"chime", "box"}));
+        QCOMPARE(h.text(1009), TimeText::Format(ripe - 300));
+    }
+
     void musicChoiceAndStop() {
         Harness h;
         const QString chosen = QStringLiteral("/music/a.mp3");
@@ -313,9 +348,8 @@ private slots:
         QCOMPARE(h.messages.last(), QStringLiteral("当前没有选择歌曲！"));
         h.click(1041); // cancelling with none names the default sound
         QCOMPARE(h.text(1042), QStringLiteral("默认提醒声音"));
-        // The stop button follows the deck.
+        // The stop button follows the deck's state, with no tick between.
         h.deck.setState(TuneDeck::State::Playing);
-        h.tickTo(h.now + 1);
         QVERIFY(h.c(1043)->isEnabled());
         h.click(1043);
         QVERIFY(!h.deck.IsActive() && !h.c(1043)->isEnabled());
