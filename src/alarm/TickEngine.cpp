@@ -57,8 +57,7 @@ void TickEngine::track(int position) {
     if (r.ripe > now) {
         push(m_ripeDue, r.ripe, serial);
         // Inside the lead already: kept in case the lead is lowered.
-        push(r.ripe - 60 * qint64(m_nLeadMinutes) > now ? m_warnDue : m_warnLate, r.ripe,
-             serial);
+        push(r.ripe - 60 * qint64(m_nLeadMinutes) > now ? m_warnDue : m_warnLate, r.ripe, serial);
     }
     // Equality on purpose: a season beyond the crop's count is never removed.
     if (r.seasonNo == CropCatalogue::ResolveCrop(r.cropIndex, r.cropName).seasons)

@@ -89,9 +89,9 @@ private:
     QVector<quint64> m_order;        // serials in display order
     QHash<quint32, quint64> m_layoutSerials;
 
-    Heap m_ripeDue; // ripe alerts not yet raised
+    Heap m_ripeDue;  // ripe alerts not yet raised
     Heap m_warnDue;  // warnings not yet given, due at key - 60 * lead, after handled()
     Heap m_warnLate; // warnings not given whose instant passed; a lower lead may revive them
     bool m_removing = false; // the engine itself removes rows and follows them
-    Heap m_lastDue; // last-season rows, removed once key < now
+    Heap m_lastDue;          // last-season rows, removed once key < now
 };

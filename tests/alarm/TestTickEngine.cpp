@@ -102,7 +102,8 @@ private slots:
             {{Row(600)}, QList<qint64>{1, 290, 330} + Range(331, 600), {"330:W5:", "600:R:"}});
         add("late tick across both: ripe only, a second late",
             {{Row(600)}, {1, 299, 601}, {"601:R:"}});
-        add("sleeping until due is no catch-up", {{Row(600)}, {1, 300, 600}, {"300:W5:", "600:R:"}});
+        add("sleeping until due is no catch-up",
+            {{Row(600)}, {1, 300, 600}, {"300:W5:", "600:R:"}});
         add("short late tick across both",
             {{Row(30, {}, kSingle)}, {1, 25, 40, 41}, {"40:R:", "40:left:"}});
         add("forward jump of an hour", {{Row(1800)}, {1, 2, 3602, 3603}, {"3602:R*:"}});
@@ -150,7 +151,8 @@ private slots:
              {1, 3601},
              {"3601:R*:a", "3601:R*:b", "3601:W5*:w", "3601:W5*:v"}});
         add("mass expiry in one pass", {{}, all, {}});
-        add("ripe when loaded: gone a second later", {{Row(0, {}, kSingle)}, {0, 1, 2}, {"1:left:"}});
+        add("ripe when loaded: gone a second later",
+            {{Row(0, {}, kSingle)}, {0, 1, 2}, {"1:left:"}});
         add("a removal skips no row",
             {{Row(10, "a", kSingle), Row(10, "b", kSingle), Row(11, "c"), Row(9, "d", kSingle),
               Row(11, "e")},
