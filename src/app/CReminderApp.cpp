@@ -7,6 +7,7 @@
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "desk/ReminderDesk.h"
 
 #include <QStandardPaths>
 
@@ -37,7 +38,7 @@ int CReminderApp::Run() {
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setSaveFunction([&dlg] {
-        const auto r = dlg.SaveReminders();
+        const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
