@@ -6,6 +6,7 @@
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
 
+#include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,7 +15,8 @@
 namespace {
 
 qint64 at(const char* text) {
-    return TimeText::Parse(QString::fromLatin1(text)).value_or(-1);
+    return QDateTime::fromString(QString::fromLatin1(text), u"yyyy-MM-dd HH:mm:ss")
+        .toSecsSinceEpoch();
 }
 
 // The desk with fake sound, boxes and chooser, and a clock the test moves.
