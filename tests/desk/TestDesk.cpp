@@ -41,15 +41,15 @@ struct Rig {
     }
     void choose(const QString& crop) {
         PlantingForm& f = desk.Form();
-        if (!f.crops().items.contains(crop))
+        if (!f.Crops().items.contains(crop))
             desk.OnSoilRedSoil();
-        f.setCropSelection(int(f.crops().items.indexOf(crop)));
+        f.SetCropSelection(int(f.Crops().items.indexOf(crop)));
         desk.OnCropSelChange();
     }
     // An own crop planted so that it ripens at `ripe`.
     void addOwn(const QString& crop, qint64 ripe, int totalHours) {
         choose(crop);
-        desk.Form().setPlant(ripe - totalHours * 3600);
+        desk.Form().SetPlant(ripe - totalHours * 3600);
         desk.OnAddReminder();
     }
     void tickTo(qint64 t) {
@@ -100,14 +100,14 @@ private slots:
         rig.clock.advance(7);
         rig.choose(crop);
         PlantingForm& f = rig.desk.Form();
-        f.setPlant(shown);
+        f.SetPlant(shown);
         if (!friendForm.isEmpty()) {
             rig.desk.OnFriendCropClicked(true);
-            f.setSeasonSelection(friendForm[0].toInt());
+            f.SetSeasonSelection(friendForm[0].toInt());
             rig.desk.OnSeasonSelChange();
-            f.setStageSelection(friendForm[1].toInt());
-            f.setHoursText(friendForm[2]);
-            f.setMinutesText(friendForm[3]);
+            f.SetStageSelection(friendForm[1].toInt());
+            f.SetHoursText(friendForm[2]);
+            f.SetMinutesText(friendForm[3]);
         }
         rig.desk.SetNote(QStringLiteral("东"));
         rig.desk.OnAddReminder();
