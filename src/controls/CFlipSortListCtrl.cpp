@@ -61,6 +61,8 @@ void CFlipSortListCtrl::paintEvent(QPaintEvent* event) {
         return;
     QStyleOptionFocusRect option;
     option.initFrom(viewport());
+    // However the focus came, as there is no row to show it otherwise.
+    option.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
     option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
     option.backgroundColor = palette().color(QPalette::Base);
     QPainter painter(viewport());
