@@ -10,7 +10,7 @@ py=/usr/bin/python3; [ -x $py ] || py=python3  # the system one, which has the D
 "$py" -c "import pyatspi" 2>/dev/null || skip "no python3-pyatspi"
 [ -e /usr/share/dbus-1/services/org.a11y.Bus.service ] || skip "no at-spi2-core"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run TZ=Asia/Shanghai LANG=C
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
