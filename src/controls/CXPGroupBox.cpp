@@ -1,4 +1,4 @@
-#include "CXPGroupBox.h"
+#include "controls/CXPGroupBox.h"
 
 #include <QFontMetrics>
 #include <QPainter>

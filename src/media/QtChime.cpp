@@ -1,4 +1,4 @@
-#include "alarm/Chime.h"
+#include "media/QtChime.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>

@@ -1,6 +1,6 @@
-#include "alarm/Chime.h"
 #include "alarm/MusicChoice.h"
-#include "alarm/TuneDeck.h"
+#include "media/CTuneDeck.h"
+#include "media/QtChime.h"
 
 #include <QFile>
 #include <QTemporaryDir>
