@@ -3,8 +3,8 @@
 #include <QObject>
 
 // The embedded chime, played asynchronously: play() returns at once and
-// finished() follows when the sound is over -- or failed, since a box that
-// waits for it must never wait forever.
+// finished() follows when the sound is over or has failed. One that never
+// reports is given up by the alert queue's watchdog.
 class Chime : public QObject {
     Q_OBJECT
 public:

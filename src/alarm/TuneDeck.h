@@ -22,10 +22,10 @@ public:
     // reported later through playbackFailed().
     virtual bool Play() = 0;
     virtual void Close() = 0;
-    virtual State state() const = 0;
-    virtual QString path() const = 0;
+    virtual State CurrentState() const = 0;
+    virtual QString Path() const = 0;
 
-    bool IsActive() const { return state() != State::Closed; }
+    bool IsActive() const { return CurrentState() != State::Closed; }
 
 signals:
     // Music that Play() accepted could not be played; the deck is Closed again.

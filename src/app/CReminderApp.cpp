@@ -8,6 +8,7 @@
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "desk/ReminderDesk.h"
 
 #include <QStandardPaths>
 
@@ -40,7 +41,7 @@ int CReminderApp::Run(bool startHidden) {
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setSaveFunction([&dlg] {
-        const auto r = dlg.SaveReminders();
+        const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });

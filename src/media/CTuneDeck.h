@@ -17,8 +17,8 @@ public:
     void SetPath(const QString& path) override { m_strPath = path; }
     bool Play() override;
     void Close() override;
-    State state() const override { return m_state; }
-    QString path() const override { return m_strPath; }
+    State CurrentState() const override { return m_state; }
+    QString Path() const override { return m_strPath; }
 
 private:
     void setState(State s);
