@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The command line of the real program (run under xvfb-run): --help and
+# The command line of the real program: --help and
 # --version need no display and touch nothing, a wrong option is told in one
 # line, --hidden starts minimised where there is no tray and a hidden second
 # start leaves the running window as it is.
@@ -23,6 +23,8 @@ nodisplay --no-such-option >"$work/out" 2>"$work/err"; rc=$?
 [ -e "$XDG_DATA_HOME" ] || [ -e "$HOME" ] && fail "the data folder was touched"
 
 export QT_QPA_PLATFORM=xcb
+. "$(dirname "$0")/private_x.sh"
+start_x 1280x1024
 command -v openbox >/dev/null || { echo "SKIP: no openbox for the window states"; exit 77; }
 openbox --sm-disable >/dev/null 2>&1 &
 sleep 1

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The real program on a small screen (run under xvfb-run with that screen), in
+# The real program on a small screen (window_fits_screen.sh <bin> <WxH>), in
 # a real window manager's frame where openbox is there: the whole frame lies
 # on the screen.
 set -uo pipefail
-bin=$1
+bin=$1 screen=$2
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=xcb XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run TZ=Asia/Shanghai
 mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/private_x.sh"
+start_x "$screen"
 fail() { echo "FAIL: $*"; exit 1; }
 read -r sw sh < <(xwininfo -root | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
 command -v openbox >/dev/null && { openbox --sm-disable >/dev/null 2>&1 & sleep 1; }
