@@ -17,9 +17,13 @@ WindowFitter::WindowFitter(QWidget* window, QList<QWidget*> giveWay, int minGive
 }
 
 bool WindowFitter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window && (event->type() == QEvent::Show || event->type() == QEvent::Move)) {
+    if (watched != m_window)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Show) {
         watchScreen();
         fit();
+    } else if (event->type() == QEvent::Move && frame() != m_fittedFrame) {
+        fit(); // the frame came (or changed) after the window was shown
     }
     return QObject::eventFilter(watched, event);
 }
@@ -39,19 +43,23 @@ void WindowFitter::watchScreen() {
     follow(handle->screen());
 }
 
+QMargins WindowFitter::frame() const {
+    // Unknown until the window manager has framed the window; then zero.
+    const QRect inside = m_window->geometry();
+    const QRect outside = m_window->frameGeometry();
+    return QMargins(inside.left() - outside.left(), inside.top() - outside.top(),
+                    outside.right() - inside.right(), outside.bottom() - inside.bottom());
+}
+
 void WindowFitter::fit() {
     QScreen* screen = m_window->screen();
     if (!screen || m_fitting || m_giveWay.isEmpty() || !m_giveWay.first())
         return;
     m_fitting = true;
     const QRect area = screen->availableGeometry();
-    const QRect inside = m_window->geometry();
-    const QRect outside = m_window->frameGeometry();
-    // Unknown until the window manager has framed the window; then zero.
-    const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(),
-                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
+    m_fittedFrame = frame();
     const ScreenFit::Result r = ScreenFit::Fit(
-        {m_template, m_giveWayTemplate.first().height(), m_minGiveWay}, frame, area.size());
+        {m_template, m_giveWayTemplate.first().height(), m_minGiveWay}, m_fittedFrame, area.size());
     if (r.client != m_window->size()) {
         for (int i = 0; i < m_giveWay.size(); ++i) {
             if (!m_giveWay[i])
