@@ -79,6 +79,9 @@ try:
                      lambda: named(root, pyatspi.ROLE_RADIO_BUTTON, "红土地作物"))
     if crops(root)[:1] != ["牧草"]:
         fail("ordinary crops first: %s" % crops(root)[:3])
+    # Read once before the change, so a name kept from then would show.
+    if schedule(root)[1:3] != ["--.--.--"] * 2:
+        fail("牧草 has one season, read %s" % schedule(root))
     started = time.time()
     act(radio, "toggle", "click", "press")
     wait_for("red-soil crops", lambda: crops(root)[:1] == ["瓶子树"], 10)
