@@ -14,6 +14,7 @@
 #include "app/CReminderApp.h"
 #include "app/CReminderDlg.h"
 #include "catalogue/CropCatalogue.h"
+#include "desk/ReminderDesk.h"
 #include "reminders/ReminderStore.h"
 #include "reminders/ReminderTable.h"
 
@@ -126,7 +127,7 @@ int Startup(qint64 launchNs, int argc, char** argv) {
         return 1;
     }
     std::printf("startup_ms %.1f\nrss_mb %.1f\nrows %d\n", double(paint.doneNs() - launchNs) / 1e6,
-                ResidentMb(), dlg.Reminders().count());
+                ResidentMb(), dlg.Desk().Table().count());
     return 0;
 }
 
@@ -164,7 +165,7 @@ int Stall(int argc, char** argv) {
         std::fprintf(stderr, "stall: the window was never painted\n");
         return 1;
     }
-    std::printf("stall_ms %.1f\nrows %d\n", double(worst.load()) / 1e6, dlg.Reminders().count());
+    std::printf("stall_ms %.1f\nrows %d\n", double(worst.load()) / 1e6, dlg.Desk().Table().count());
     return 0;
 }
 

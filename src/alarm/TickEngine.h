@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarm/Alert.h"
+#include "reminders/ReminderImage.h"
 
 #include <QHash>
 #include <QObject>
@@ -24,7 +25,6 @@ class ReminderTable;
 class TickEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kDefaultLeadMinutes = 5;
     // Alerts raised more than this late come as one catch-up batch.
     static constexpr qint64 kCatchUpGap = 60;
     static constexpr qint64 kNoTick = ReminderTable::kNoNow;
@@ -40,8 +40,6 @@ public:
 
     // The now of the latest tick, kNoTick before the first.
     qint64 lastNow() const { return m_lastNow; }
-    // Alerts still waiting for their second (for tests and diagnostics).
-    qsizetype pendingAlerts() const;
     // The first second at which a tick would raise or remove anything, kNever
     // when nothing is pending.
     qint64 nextDue();

@@ -3,16 +3,19 @@
 #include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
 #include "app/ProgramIcon.h"
+#include "app/QtChinese.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "desk/ReminderDesk.h"
 
 #include <QStandardPaths>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
     setWindowIcon(ProgramIcon::Icon());
+    InstallQtChinese(this);
 }
 
 void CReminderApp::SetNames() {
@@ -20,11 +23,12 @@ void CReminderApp::SetNames() {
     setOrganizationName(QString());
 }
 
-int CReminderApp::Run() {
+int CReminderApp::Run(bool startHidden) {
     // One Fruitwake per data file, so two writers never race on it.
     const auto instance = SingleInstance::ForDataDir(
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (instance->start() == SingleInstance::Outcome::AlreadyRunning)
+    // A hidden start (autostart) leaves a running window as it is.
+    if (instance->start(!startHidden) == SingleInstance::Outcome::AlreadyRunning)
         return 0;
 
     // The window hides to the tray and the About box may close while it is
@@ -37,7 +41,7 @@ int CReminderApp::Run() {
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setSaveFunction([&dlg] {
-        const auto r = dlg.SaveReminders();
+        const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
@@ -48,6 +52,9 @@ int CReminderApp::Run() {
     connect(instance.get(), &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);
 
-    dlg.show();
+    if (startHidden)
+        shell.requestMinimize(); // into the tray, or minimised where there is none
+    else
+        dlg.show();
     return exec();
 }

@@ -33,8 +33,6 @@ public:
     bool differsFromSaved() const;
     void setRetryDelay(int ms) { m_retry.setInterval(ms); }
 
-    int saveTicks() const { return m_nSaveTicks; }
-    bool isFailing() const { return m_failing; }
     void setDirtyDelay(int ms) { m_dirty.setInterval(ms); }
 
     static QString FailureMessage(const QString& path, const QString& reason);

