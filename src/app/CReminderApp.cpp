@@ -2,6 +2,7 @@
 
 #include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
+#include "app/DesktopNotifier.h"
 #include "app/ProgramIcon.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
@@ -43,6 +44,9 @@ int CReminderApp::Run() {
     shell.setExitFunction([] { QCoreApplication::exit(0); });
     shell.setAboutFunction([&dlg] { CAboutBox::Open(&dlg); });
     shell.watchApplication(this);
+    DesktopNotifier notifier;
+    shell.setNotifier(&notifier);
+    shell.watchAlerts(&dlg.Alerts());
     dlg.SetShell(&shell);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
     connect(instance.get(), &SingleInstance::activationRequested, &shell,

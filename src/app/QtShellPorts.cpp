@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMessageBox>
+#include <QWindow>
 
 void QtWindowPort::showAndActivate() {
     if (!m_window)
@@ -12,6 +13,30 @@ void QtWindowPort::showAndActivate() {
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void QtWindowPort::showInFront() {
+    if (!m_window)
+        return;
+    // Restoring a minimised window asks the window manager to map it again,
+    // which activates it; hidden and shown anew, it comes up unfocused.
+    if (m_window->isMinimized())
+        hide();
+    // The widget attribute reaches the platform window only when that is
+    // created; a window shown before needs the platform's own flag, which
+    // makes the map carry a zero user time (no focus) on X11.
+    static const char* const kQuiet = "_q_showWithoutActivating";
+    const bool quiet = m_window->testAttribute(Qt::WA_ShowWithoutActivating);
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
+    QWindow* handle = m_window->windowHandle();
+    const QVariant before = handle ? handle->property(kQuiet) : QVariant();
+    if (handle)
+        handle->setProperty(kQuiet, true);
+    m_window->show();
+    m_window->raise();
+    if (handle)
+        handle->setProperty(kQuiet, before);
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
 }
 
 void QtWindowPort::hide() {
@@ -29,6 +54,10 @@ void QtWindowPort::showMinimized() {
 
 bool QtWindowPort::isVisible() const {
     return m_window && m_window->isVisible();
+}
+
+bool QtWindowPort::isMinimized() const {
+    return m_window && m_window->isMinimized();
 }
 
 QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)

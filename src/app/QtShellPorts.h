@@ -14,9 +14,11 @@ class QtWindowPort final : public WindowPort {
 public:
     explicit QtWindowPort(QWidget* window) : m_window(window) {}
     void showAndActivate() override;
+    void showInFront() override;
     void hide() override;
     void showMinimized() override;
     bool isVisible() const override;
+    bool isMinimized() const override;
 
 private:
     QPointer<QWidget> m_window;

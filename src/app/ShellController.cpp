@@ -1,5 +1,8 @@
 #include "app/ShellController.h"
 
+#include "alarm/AlertQueue.h"
+#include "app/AppCaption.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -24,6 +27,12 @@ void ShellController::watchApplication(QCoreApplication* app) {
                 [this](QSessionManager&) { requestEnd(EndReason::SessionEnd); });
     }
 #endif
+}
+
+void ShellController::watchAlerts(AlertQueue* queue) {
+    if (queue)
+        connect(queue, &AlertQueue::started, this,
+                [this](const AlertBatch& unit) { alertArrived(unit.boxText()); });
 }
 
 void ShellController::setState(State state) {
@@ -101,12 +110,42 @@ void ShellController::bringForward() {
     showWindow();
 }
 
-void ShellController::alertRaised(const QString& text) {
+void ShellController::setNotifier(NotifierPort* notifier) {
+    if (m_notifier)
+        m_notifier->disconnect(this);
+    m_notifier = notifier;
+    if (notifier) {
+        // A refused notification still reaches the user, through the tray.
+        connect(notifier, &NotifierPort::undelivered, this,
+                [this](const QString& caption, const QString& text) {
+                    if (m_state != State::Ending && outOfSight())
+                        m_tray.showMessage(caption, text);
+                });
+    }
+}
+
+bool ShellController::outOfSight() const {
+    return m_state == State::HiddenToTray || !m_window.isVisible() || m_window.isMinimized();
+}
+
+void ShellController::tellDesktop(const QString& text) {
+    if (m_notifier && m_notifier->notify(AppCaption(), text))
+        return;
+    m_tray.showMessage(AppCaption(), text);
+}
+
+void ShellController::alertArrived(const QString& text) {
+    if (m_state == State::Ending || !outOfSight())
+        return;
+    tellDesktop(text);
+}
+
+void ShellController::alertRaised() {
     if (m_state == State::Ending)
         return;
-    if (m_state == State::HiddenToTray)
-        m_tray.showMessage(TrayTip(), text);
-    showWindow();
+    m_window.showInFront();
+    m_tray.hideIcon();
+    setState(State::Shown);
 }
 
 void ShellController::onTrayActivated(TrayActivation how) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+class AlertQueue;
 class QCoreApplication;
 
 // Where the main window is (shown, hidden to the tray, ending) and how every
@@ -38,9 +39,13 @@ public:
     void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
     void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
+    // Without a notifier (or when it finds no service) the tray's message tells.
+    void setNotifier(NotifierPort* notifier);
 
     // The session ending and the application quitting end the program too.
     void watchApplication(QCoreApplication* app);
+    // Each alert the queue begins to present reaches alertArrived().
+    void watchAlerts(AlertQueue* queue);
 
     State state() const { return m_state; }
     bool isQuestionOpen() const { return m_questionOpen; }
@@ -57,8 +62,11 @@ public slots:
     void requestAbout();
     // A second start or an alert wants the window in front.
     void bringForward();
-    // An alert fired; while hidden the desktop is told, then the window returns.
-    void alertRaised(const QString& text);
+    // An alert's turn came (one per catch-up batch): while the window is out
+    // of sight the desktop is told, since boxes may be off.
+    void alertArrived(const QString& text);
+    // An alert's box is about to show: the window comes in front, unactivated.
+    void alertRaised();
     void requestEnd(EndReason reason);
     void endOnSignal(int signalNumber);
 
@@ -71,6 +79,8 @@ signals:
 private:
     void hideToTray();
     void showWindow();
+    bool outOfSight() const;
+    void tellDesktop(const QString& text);
     void onTrayActivated(TrayActivation how);
     void onTrayAvailability(bool available);
     void answerClose(bool ok);
@@ -82,6 +92,7 @@ private:
     SaveFunction m_save;
     ExitFunction m_exit;
     std::function<void()> m_about;
+    QPointer<NotifierPort> m_notifier;
     State m_state = State::Shown;
     bool m_questionOpen = false;
 };

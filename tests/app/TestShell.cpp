@@ -1,4 +1,7 @@
+#include "alarm/AlarmFakes.h"
+#include "alarm/AlertQueue.h"
 #include "app/CAboutBox.h"
+#include "app/QtAlertPresenter.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
@@ -28,6 +31,28 @@ public:
     QStringList messages;
 };
 
+// A desktop notification service that is there ("on"), missing ("off"), or
+// turns each call down after accepting it ("refuses").
+class FakeNotifier final : public NotifierPort {
+public:
+    bool notify(const QString& caption, const QString& text) override {
+        if (mode == "off")
+            return false;
+        notes << caption + u'|' + QString(text).replace(u'\n', u'/');
+        if (mode == "refuses")
+            emit undelivered(caption, text);
+        return true;
+    }
+    QString mode = "on";
+    QStringList notes;
+};
+
+Alert TextAlert(const QString& text) {
+    Alert a;
+    a.text = text;
+    return a;
+}
+
 template <class E> QString Name(E value) {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
@@ -42,9 +67,18 @@ struct Rig {
     QString asked;
     QStringList ends;
     QList<ShellController::Answer> pending;
+    // The real queue with boxes off, so only the shell shows anything.
+    QStringList log;
+    FakeChime chime{&log};
+    FakeDeck deck{&log};
+    FakePresenter boxes{&log};
+    AlertQueue queue{chime, deck, boxes};
 
     Rig() {
         widget.show();
+        chime.endAtOnce = true;
+        queue.setShowBoxes([] { return false; });
+        shell.watchAlerts(&queue);
         shell.setQuestion([this](const QString& c, const QString& t, ShellController::Answer a) {
             ++questions;
             asked = c + u'|' + t;
@@ -79,7 +113,22 @@ struct Rig {
             {"about", [this] { shell.requestAbout(); }},
             {"traygone", [this] { setTray(false); }},
             {"trayback", [this] { setTray(true); }},
-            {"alert", [this] { shell.alertRaised(QStringLiteral("ripe")); }},
+            {"quiet",
+             [this] {
+                 queue.enqueue({false, {TextAlert("ripe")}});
+             }},
+            {"alert",
+             [this] {
+                 queue.enqueue({false, {TextAlert("ripe")}}), shell.alertRaised();
+             }},
+            {"two",
+             [this] {
+                 queue.enqueue({false, {TextAlert("a"), TextAlert("b")}});
+             }},
+            {"gap",
+             [this] {
+                 queue.enqueue({true, {TextAlert("a"), TextAlert("b")}});
+             }},
             {"forward", [this] { shell.bringForward(); }},
             {"sigterm", [this] { shell.endOnSignal(SIGTERM); }},
             {"session", [this] { shell.requestEnd(ShellController::EndReason::SessionEnd); }},
@@ -176,11 +225,73 @@ private slots:
         QCOMPARE(actions.size(), 2);
         QCOMPARE(actions[0]->text() + u'|' + actions[1]->text(),
                  QStringLiteral("关闭|关于 Fruitwake(&A)..."));
-        QSignalSpy closes(&tray, &TrayPort::closeChosen);
+        QSignalSpy closes(&tray, &TrayPort::closeChosen), abouts(&tray, &TrayPort::aboutChosen);
         actions[0]->trigger();
-        QSignalSpy abouts(&tray, &TrayPort::aboutChosen);
+        QCOMPARE(QList<int>({int(closes.size()), int(abouts.size())}), QList<int>({1, 0}));
         actions[1]->trigger();
-        QCOMPARE(closes.size() + abouts.size(), 2);
+        QCOMPARE(QList<int>({int(closes.size()), int(abouts.size())}), QList<int>({1, 1}));
+    }
+
+    // Out of sight, every alert (one per catch-up batch) tells the desktop,
+    // boxes on or off; a box brings the window back.
+    void alertNotices_data() {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("summary");
+        const auto row = [](const char* name, const char* service, const char* script,
+                            const char* summary) {
+            QTest::newRow(name) << QString(service) << QString(script) << QString(summary);
+        };
+        row("shown: nobody told", "on", "quiet alert two gap", "- Shown shown q0 a0 n0");
+        row("boxes off: each told, stays hidden", "on", "min quiet two",
+            "ripe,a,b HiddenToTray hidden+icon q0 a0 n0");
+        row("catch-up batch told once", "on", "min gap", "a/b HiddenToTray hidden+icon q0 a0 n0");
+        row("box brings the window back", "on", "min alert quiet", "ripe Shown shown q0 a0 n0");
+        row("minimised, no tray", "on", "notray min quiet alert", "ripe,ripe Shown shown q0 a0 n0");
+        row("no service: tray message", "off", "min quiet", "- HiddenToTray hidden+icon q0 a0 n1");
+        row("refused: tray message", "refuses", "min quiet",
+            "ripe HiddenToTray hidden+icon q0 a0 n1");
+        row("nothing after ending", "on", "min trayclose quiet",
+            "- Ending hidden q0 a0 n0 TrayClose");
+    }
+    void alertNotices() {
+        QFETCH(QString, service);
+        QFETCH(QString, script);
+        Rig rig;
+        FakeNotifier notifier;
+        notifier.mode = service;
+        rig.shell.setNotifier(&notifier);
+        rig.run(script);
+        QStringList texts;
+        for (const QString& note : notifier.notes) {
+            QVERIFY2(note.startsWith("Fruitwake|"), qPrintable(note));
+            texts << note.mid(10);
+        }
+        QTEST((texts.isEmpty() ? "-" : texts.join(u',')) + u' ' + rig.summary(), "summary");
+    }
+
+    // The box holds user text as plain text, blocks nothing, stays on top and is
+    // shown without activation, after the window was brought forward.
+    void alertBox() {
+        // Whether the focus stays is for a real window manager (tests/e2e).
+        QWidget owner;
+        QStringList forwarded;
+        QtAlertPresenter presenter(&owner, [&forwarded](const QString& t) { forwarded << t; });
+        QSignalSpy dismissed(&presenter, &AlertPresenter::dismissed);
+        const QString text = QString::fromUtf8("<b>牧草</b>成熟了！");
+        presenter.present({false, {TextAlert(text)}});
+        QMessageBox* box = presenter.currentBox();
+        QVERIFY(box);
+        QTRY_VERIFY(box->isVisible());
+        QCOMPARE(forwarded, QStringList{text});
+        QCOMPARE(box->windowTitle() + u'|' + box->text(), "Fruitwake|" + text);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(box->testAttribute(Qt::WA_ShowWithoutActivating));
+        box->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE(dismissed.size(), 1);
+        QVERIFY(!presenter.currentBox());
     }
 
     // The close question does not block; Escape or closing its box counts as Cancel.
