@@ -18,8 +18,8 @@ DialogUnits::DialogUnits(const QFont& font) {
 QFont DialogUnits::DialogFont() {
     QFont f;
     const QStringList families = {
-        QString::fromUtf8("宋体"),           QStringLiteral("SimSun"),
-        QStringLiteral("NSimSun"),           QStringLiteral("Noto Sans CJK SC"),
+        QString::fromUtf8("宋体"),       QStringLiteral("SimSun"),
+        QStringLiteral("NSimSun"),        QStringLiteral("Noto Sans CJK SC"),
         QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
         QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")};
     f.setFamilies(families);
