@@ -2,6 +2,7 @@
 #include "reminders/Cp936Codec.h"
 #include "reminders/PersistenceController.h"
 
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -332,6 +333,22 @@ private slots:
         QCOMPARE(Read(m_path), Encode(m_state));
         m_saver->markDirty();
         QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
+    }
+
+    // Changes at later instants do not push the save back: it comes a second after the first.
+    void laterChangesDoNotDelayTheSave() {
+        QElapsedTimer clock;
+        qint64 savedAt = -1;
+        connect(&*m_saver, &PersistenceController::saved, this, [&] { savedAt = clock.elapsed(); });
+        clock.start();
+        for (int at : {0, 300, 600}) {
+            QTest::qWait(at - int(clock.elapsed()));
+            m_saver->markDirty();
+        }
+        const qint64 last = clock.elapsed();
+        QTRY_VERIFY_WITH_TIMEOUT(savedAt >= 0, 15000);
+        QVERIFY2(savedAt - last < PersistenceController::kDirtyDelayMs - 100,
+                 qPrintable(QString::number(savedAt - last)));
     }
 
     void periodicSave() {
