@@ -8,6 +8,7 @@
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "desk/ReminderDesk.h"
 
 #include <QStandardPaths>
 
@@ -38,7 +39,7 @@ int CReminderApp::Run() {
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setSaveFunction([&dlg] {
-        const auto r = dlg.SaveReminders();
+        const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
@@ -46,7 +47,7 @@ int CReminderApp::Run() {
     shell.watchApplication(this);
     DesktopNotifier notifier;
     shell.setNotifier(&notifier);
-    shell.watchAlerts(&dlg.Alerts());
+    shell.watchAlerts(&dlg.Desk().Alerts());
     dlg.SetShell(&shell);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
     connect(instance.get(), &SingleInstance::activationRequested, &shell,
