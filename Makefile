@@ -12,7 +12,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
-  openbox trayer xdotool xterm dbus python3-dbus python3-gi \
+  openbox trayer xdotool xterm xfonts-base dbus python3-dbus python3-gi \
   desktop-file-utils appstream dpkg-dev file valgrind
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

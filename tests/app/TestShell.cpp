@@ -1,6 +1,7 @@
 #include "alarm/AlarmFakes.h"
 #include "alarm/AlertQueue.h"
 #include "app/CAboutBox.h"
+#include "app/DesktopNotifier.h"
 #include "app/QtAlertPresenter.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
@@ -268,6 +269,12 @@ private slots:
             texts << note.mid(10);
         }
         QTEST((texts.isEmpty() ? "-" : texts.join(u',')) + u' ' + rig.summary(), "summary");
+    }
+
+    // No bus, no service: the shell falls back to the tray.
+    void notifierWithoutBus() {
+        DesktopNotifier notifier(QDBusConnection(QStringLiteral("nowhere")));
+        QVERIFY(!notifier.notify(QStringLiteral("Fruitwake"), QStringLiteral("ripe")));
     }
 
     // The box holds user text as plain text, blocks nothing, stays on top and is
