@@ -230,37 +230,37 @@ void mirror(QLineEdit* edit, const QString& text) {
 void CReminderDlg::UpdateData(bool saveAndValidate) {
     PlantingForm& form = m_desk->Form();
     if (saveAndValidate) {
-        form.setCropSelection(m_cmbCrop->currentIndex());
-        form.setSeasonSelection(m_cmbSeason->currentIndex());
-        form.setStageSelection(m_cmbStage->currentIndex());
-        form.setPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
-        form.setHoursText(m_editHours->text());
-        form.setMinutesText(m_editMinutes->text());
+        form.SetCropSelection(m_cmbCrop->currentIndex());
+        form.SetSeasonSelection(m_cmbSeason->currentIndex());
+        form.SetStageSelection(m_cmbStage->currentIndex());
+        form.SetPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
+        form.SetHoursText(m_editHours->text());
+        form.SetMinutesText(m_editMinutes->text());
         m_desk->SetNote(m_editNote->text());
         return;
     }
-    mirror(m_cmbCrop, form.crops());
-    mirror(m_cmbSeason, form.seasons());
-    mirror(m_cmbStage, form.stages());
+    mirror(m_cmbCrop, form.Crops());
+    mirror(m_cmbSeason, form.Seasons());
+    mirror(m_cmbStage, form.Stages());
     {
         const QSignalBlocker block(m_dtpPlant);
-        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.plant())
-            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.plant()));
+        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.Plant())
+            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.Plant()));
     }
-    m_dtpPlant->setEnabled(form.pickerEnabled());
-    const bool friendFields = form.friendFieldsEnabled();
+    m_dtpPlant->setEnabled(form.PickerEnabled());
+    const bool friendFields = form.FriendFieldsEnabled();
     for (QWidget* w :
          std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
         w->setEnabled(friendFields);
     {
         const QSignalBlocker block(m_chkFriend);
-        m_chkFriend->setChecked(form.friendMode());
+        m_chkFriend->setChecked(form.FriendMode());
     }
-    mirror(m_editHours, form.hoursText());
-    mirror(m_editMinutes, form.minutesText());
+    mirror(m_editHours, form.HoursText());
+    mirror(m_editMinutes, form.MinutesText());
     mirror(m_editNote, m_desk->Note());
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k]->setText(form.panel()[k]);
+        m_lblPanel[k]->setText(form.Panel()[k]);
 }
 
 template <class F> void CReminderDlg::WithForm(F&& handler) {
