@@ -48,12 +48,6 @@ public:
     QStringList notes;
 };
 
-Alert TextAlert(const QString& text) {
-    Alert a;
-    a.text = text;
-    return a;
-}
-
 template <class E> QString Name(E value) {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
@@ -95,6 +89,13 @@ struct Rig {
         QObject::connect(&shell, &ShellController::endRequested,
                          [this](ShellController::EndReason r) { ends << Name(r); });
     }
+    // Alerts of these texts, raised in one tick (or after a gap).
+    void enqueue(const QString& texts, bool catchUp = false) {
+        AlertBatch batch{catchUp, {}};
+        for (const QString& t : texts.split(u' '))
+            batch.alerts.push_back({Alert::Kind::Ripe, 0, {}, 0, t});
+        queue.enqueue(batch);
+    }
     void setTray(bool on) {
         tray.available = on;
         emit tray.availabilityChanged(on);
@@ -114,22 +115,10 @@ struct Rig {
             {"about", [this] { shell.requestAbout(); }},
             {"traygone", [this] { setTray(false); }},
             {"trayback", [this] { setTray(true); }},
-            {"quiet",
-             [this] {
-                 queue.enqueue({false, {TextAlert("ripe")}});
-             }},
-            {"alert",
-             [this] {
-                 queue.enqueue({false, {TextAlert("ripe")}}), shell.alertRaised();
-             }},
-            {"two",
-             [this] {
-                 queue.enqueue({false, {TextAlert("a"), TextAlert("b")}});
-             }},
-            {"gap",
-             [this] {
-                 queue.enqueue({true, {TextAlert("a"), TextAlert("b")}});
-             }},
+            {"quiet", [this] { enqueue("ripe"); }},
+            {"alert", [this] { enqueue("ripe"), shell.alertRaised(); }},
+            {"two", [this] { enqueue("a b"); }},
+            {"gap", [this] { enqueue("a b", true); }},
             {"forward", [this] { shell.bringForward(); }},
             {"sigterm", [this] { shell.endOnSignal(SIGTERM); }},
             {"session", [this] { shell.requestEnd(ShellController::EndReason::SessionEnd); }},
@@ -286,7 +275,7 @@ private slots:
         QtAlertPresenter presenter(&owner, [&forwarded](const QString& t) { forwarded << t; });
         QSignalSpy dismissed(&presenter, &AlertPresenter::dismissed);
         const QString text = QString::fromUtf8("<b>牧草</b>成熟了！");
-        presenter.present({false, {TextAlert(text)}});
+        presenter.present({false, {{Alert::Kind::Ripe, 0, {}, 0, text}}});
         QMessageBox* box = presenter.currentBox();
         QVERIFY(box);
         QTRY_VERIFY(box->isVisible());
