@@ -60,7 +60,7 @@ public slots:
     // otherwise the close event is to be ignored.
     bool requestClose();
     void requestAbout();
-    // A second start or an alert wants the window in front.
+    // A second start wants the window in front, with the keyboard focus.
     void bringForward();
     // An alert's turn came (one per catch-up batch): while the window is out
     // of sight the desktop is told, since boxes may be off.
