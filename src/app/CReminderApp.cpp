@@ -4,6 +4,7 @@
 #include "app/CReminderDlg.h"
 #include "app/DesktopNotifier.h"
 #include "app/ProgramIcon.h"
+#include "app/QtChinese.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
@@ -15,6 +16,7 @@
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
     setWindowIcon(ProgramIcon::Icon());
+    InstallQtChinese(this);
 }
 
 void CReminderApp::SetNames() {
@@ -22,11 +24,12 @@ void CReminderApp::SetNames() {
     setOrganizationName(QString());
 }
 
-int CReminderApp::Run() {
+int CReminderApp::Run(bool startHidden) {
     // One Fruitwake per data file, so two writers never race on it.
     const auto instance = SingleInstance::ForDataDir(
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (instance->start() == SingleInstance::Outcome::AlreadyRunning)
+    // A hidden start (autostart) leaves a running window as it is.
+    if (instance->start(!startHidden) == SingleInstance::Outcome::AlreadyRunning)
         return 0;
 
     // The window hides to the tray and the About box may close while it is
@@ -53,6 +56,9 @@ int CReminderApp::Run() {
     connect(instance.get(), &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);
 
-    dlg.show();
+    if (startHidden)
+        shell.requestMinimize(); // into the tray, or minimised where there is none
+    else
+        dlg.show();
     return exec();
 }

@@ -55,14 +55,14 @@ std::unique_ptr<SingleInstance> SingleInstance::ForDataDir(const QString& dataDi
         QDir(dataDir).filePath(QStringLiteral("fruitwake.lock")), ServerNameFor(dataDir), parent);
 }
 
-SingleInstance::Outcome SingleInstance::start() {
+SingleInstance::Outcome SingleInstance::start(bool askForward) {
     if (m_lock.isLocked())
         return Outcome::Primary;
     QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
     // A lock left by a crashed run names a dead process and is taken over here.
     if (!m_lock.tryLock(0)) {
         if (m_lock.error() == QLockFile::LockFailedError) {
-            if (!askRunningInstance())
+            if (askForward && !askRunningInstance())
                 qWarning("Fruitwake is already running but did not answer: %s",
                          qUtf8Printable(m_error));
             return Outcome::AlreadyRunning;

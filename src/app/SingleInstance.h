@@ -27,7 +27,8 @@ public:
                                                       QObject* parent = nullptr);
     static QString ServerNameFor(const QString& dataDir);
 
-    Outcome start();
+    // askForward false: a running instance is found but not disturbed.
+    Outcome start(bool askForward = true);
     QString lockPath() const { return m_lockPath; }
     QString serverName() const { return m_serverName; }
     QString errorText() const { return m_error; }
