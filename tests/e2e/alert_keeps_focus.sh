@@ -6,7 +6,7 @@
 set -uo pipefail
 bin=$1 tool=$2 mode=$3
 skip() { echo "SKIP: $*"; exit 77; }
-tools="Xvfb openbox xdotool xterm xwininfo dbus-run-session"
+tools="openbox xdotool xterm xwininfo dbus-run-session"
 [ "$mode" = tray ] && tools="$tools trayer"
 for t in $tools; do command -v $t >/dev/null || skip "$t is not installed"; done
 /usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"
@@ -20,12 +20,12 @@ fail() {
 }
 wait_for() { for _ in $(seq 200); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-wait_for '[ -s "$work/display" ]' || skip "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
+. "$(dirname "$0")/private_x.sh"
+start_x 1024x768
+export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
 export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable & 
+openbox --sm-disable &
 [ "$mode" = tray ] && trayer --edge top --align right --widthtype pixel --width 64 &
 /usr/bin/python3 "$(dirname "$0")/fake_notifications.py" "$work/notes" >"$work/ready" &
 wait_for 'grep -q ready "$work/ready"' || fail "the fake notification service did not start"
