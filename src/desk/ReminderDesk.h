@@ -82,7 +82,6 @@ public:
     qint64 SelectedRowId() const { return m_nSelRowId; }
 
     ReminderTable& Table() { return *m_table; }
-    TickEngine& Engine() { return *m_engine; }
     // Presents the alerts; the shell hears each one it begins.
     AlertQueue& Alerts() { return *m_alertQueue; }
     TickTimer& SecondTimer() { return m_timer; }
