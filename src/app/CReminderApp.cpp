@@ -1,5 +1,6 @@
 #include "app/CReminderApp.h"
 
+#include "app/AppCaption.h"
 #include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
 #include "app/ProgramIcon.h"
@@ -7,8 +8,9 @@
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "reminders/ReminderStore.h"
 
-#include <QStandardPaths>
+#include <QMessageBox>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
@@ -21,24 +23,41 @@ void CReminderApp::SetNames() {
 }
 
 int CReminderApp::Run() {
+    // First of all: a signal during start-up is kept and ends the run as soon
+    // as the loop runs, and no start-up step waits without limit.
+    UnixSignals signalWatch;
+    const QString dataFile = ReminderStore::DefaultPath();
     // One Fruitwake per data file, so two writers never race on it.
-    const auto instance = SingleInstance::ForDataDir(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (instance->start() == SingleInstance::Outcome::AlreadyRunning)
+    const auto instance = SingleInstance::ForDataFile(dataFile);
+    switch (instance->start()) {
+    case SingleInstance::Outcome::AlreadyRunning:
         return 0;
+    case SingleInstance::Outcome::Failed: {
+        QMessageBox box(QMessageBox::Critical, AppCaption(),
+                        QString::fromUtf8("Fruitwake 无法启动。\n") + instance->errorText(),
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        connect(&signalWatch, &UnixSignals::received, &box, &QMessageBox::reject);
+        box.exec();
+        return 1;
+    }
+    case SingleInstance::Outcome::Primary:
+    case SingleInstance::Outcome::Unguarded:
+        break;
+    }
 
     // The window hides to the tray and the About box may close while it is
     // hidden; only the shell's end finishes the run.
     setQuitOnLastWindowClosed(false);
-    UnixSignals signalWatch;
     CReminderDlg dlg;
     QtWindowPort windowPort(&dlg);
     QtTrayPort trayPort;
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
-    shell.setSaveFunction([&dlg] {
+    shell.setExitSaveNotice(MessageBoxNotice(&dlg));
+    shell.setSaveFunction([&dlg, dataFile] {
         const auto r = dlg.SaveReminders();
-        return ShellController::SaveResult{r.ok, r.error};
+        return ShellController::SaveResult{r.ok, r.error, dataFile};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
     shell.setAboutFunction([&dlg] { CAboutBox::Open(&dlg); });

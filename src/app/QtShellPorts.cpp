@@ -1,5 +1,6 @@
 #include "app/QtShellPorts.h"
 
+#include "app/AppCaption.h"
 #include "app/ProgramIcon.h"
 
 #include <QAction>
@@ -107,6 +108,18 @@ ShellController::Question MessageBoxQuestion(QWidget* owner) {
         QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
             answer(box->clickedButton() == box->button(QMessageBox::Ok));
         });
+        box->open();
+    };
+}
+
+ShellController::Notice MessageBoxNotice(QWidget* owner) {
+    QPointer<QWidget> parent(owner);
+    return [parent](const QString& text, std::function<void()> done) {
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, parent);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(box, &QMessageBox::finished, box, [done](int) { done(); });
         box->open();
     };
 }

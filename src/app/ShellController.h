@@ -23,6 +23,7 @@ public:
     struct SaveResult {
         bool ok = true;
         QString error;
+        QString path; // the data file, for telling the user where
     };
 
     // The question gets its answer through the callback, now or later; an
@@ -31,6 +32,8 @@ public:
     using Question = std::function<void(const QString& caption, const QString& text, Answer)>;
     using SaveFunction = std::function<SaveResult()>;
     using ExitFunction = std::function<void()>;
+    // Tells the text and calls done once it has been read.
+    using Notice = std::function<void(const QString& text, std::function<void()> done)>;
 
     ShellController(WindowPort& window, TrayPort& tray, QObject* parent = nullptr);
 
@@ -38,6 +41,8 @@ public:
     void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
     void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
+    // A failed last save when the user ended the program is told here first.
+    void setExitSaveNotice(Notice notice) { m_exitSaveNotice = std::move(notice); }
 
     // The session ending and the application quitting end the program too.
     void watchApplication(QCoreApplication* app);
@@ -48,6 +53,7 @@ public:
     static QString TrayTip() { return QStringLiteral("Fruitwake"); }
     static QString CloseCaption() { return QString::fromUtf8("关闭提醒"); }
     static QString CloseQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
+    static QString ExitSaveFailedText(const QString& path, const QString& reason);
 
 public slots:
     void requestMinimize();
@@ -75,6 +81,7 @@ private:
     void onTrayAvailability(bool available);
     void answerClose(bool ok);
     void setState(State state);
+    void finishEnd(EndReason reason);
 
     WindowPort& m_window;
     TrayPort& m_tray;
@@ -82,6 +89,9 @@ private:
     SaveFunction m_save;
     ExitFunction m_exit;
     std::function<void()> m_about;
+    Notice m_exitSaveNotice;
+    bool m_noticeOpen = false;
+    bool m_finished = false;
     State m_state = State::Shown;
     bool m_questionOpen = false;
 };

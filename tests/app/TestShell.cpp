@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <csignal>
 
 namespace {
@@ -159,15 +160,43 @@ private slots:
         QVERIFY(rig.ends.isEmpty() || rig.questions == questions);
     }
 
-    void failedSaveStillExits() {
+    // A failed last save is told in a box when the user ends the program, and the end follows its
+    // dismissal; a signal or the session's end only log it, and a signal ends an open box too.
+    void failedSaveAtExit_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("told");
+        QTest::addColumn<int>("exitsBeforeDismissal");
+        QTest::newRow("close OK") << "close ok" << 1 << 0;
+        QTest::newRow("tray close") << "min trayclose" << 1 << 0;
+        QTest::newRow("signal while told") << "close ok sigterm" << 1 << 1;
+        QTest::newRow("signal") << "sigterm" << 0 << 1;
+        QTest::newRow("session end") << "session" << 0 << 1;
+    }
+    void failedSaveAtExit() {
+        QFETCH(QString, script);
         Rig rig;
-        rig.shell.setSaveFunction([] { return ShellController::SaveResult{false, "disk full"}; });
-        QSignalSpy failed(&rig.shell, &ShellController::exitSaveFailed);
+        rig.shell.setSaveFunction([] {
+            return ShellController::SaveResult{false, "disk full", "/d/foodinfo.dat"};
+        });
+        QStringList told;
+        std::function<void()> dismiss;
+        rig.shell.setExitSaveNotice([&](const QString& text, std::function<void()> done) {
+            told << text;
+            dismiss = done;
+        });
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("disk full")));
-        rig.run(QStringLiteral("close ok"));
+        rig.run(script);
+        QTEST(int(told.size()), "told");
+        QTEST(rig.exits, "exitsBeforeDismissal");
+        if (dismiss) {
+            dismiss();
+            dismiss();
+            QCOMPARE(told.at(0),
+                     ShellController::ExitSaveFailedText("/d/foodinfo.dat", "disk full"));
+            QVERIFY(told.at(0).contains("/d/foodinfo.dat") && told.at(0).contains("disk full"));
+        }
         QCOMPARE(rig.exits, 1);
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("disk full"));
+        QCOMPARE(rig.ends.size(), 1);
     }
 
     void trayMenu() {
@@ -214,22 +243,49 @@ private slots:
         QTEST(answers.at(0), "ok");
     }
 
-    // A crash may leave the socket's name taken (the crash test restarts after a kill).
+    // A second start hands over to a first that answers, and takes the place of one that does
+    // not (hung, or its process id reused); a socket left by a crash is no obstacle.
     void secondStartHandsOver() {
         QTemporaryDir dir;
         const QString lock = dir.filePath("sub/fruitwake.lock"), name = dir.filePath("s.sock");
         QFile stale(name);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
-        {
-            SingleInstance first(lock, name);
-            QSignalSpy activated(&first, &SingleInstance::activationRequested);
-            QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
-            QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::AlreadyRunning);
-            QVERIFY(activated.wait(10000));
-        }
-        QVERIFY(!QFile::exists(lock));
-        QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::Primary);
+        // The running one answers from this thread while the new start waits in its own.
+        const auto handsOverTo = [&](SingleInstance& running) {
+            QSignalSpy activated(&running, &SingleInstance::activationRequested);
+            auto outcome = SingleInstance::Outcome::Failed;
+            const std::unique_ptr<QThread> next(
+                QThread::create([&] { outcome = SingleInstance(lock, name).start(); }));
+            next->start();
+            const bool cameForward = activated.wait(10000);
+            next->wait();
+            return cameForward && outcome == SingleInstance::Outcome::AlreadyRunning;
+        };
+        SingleInstance first(lock, name);
+        QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(handsOverTo(first));
+        // Blocked here, the first cannot answer: the next start takes over, and says why.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("no answer from the running Fruitwake.*taking"));
+        QElapsedTimer waited;
+        waited.start();
+        SingleInstance taker(lock, name);
+        QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(waited.elapsed() < 8000);
+        QVERIFY(handsOverTo(taker));
+    }
+
+    // The guard lives in the runtime folder, keyed by the data file, not in a folder the user
+    // may delete.
+    void guardOutsideTheDataFolder() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto a = SingleInstance::ForDataFile("/data/a/foodinfo.dat");
+        const auto b = SingleInstance::ForDataFile("/data/a/../a/other.dat");
+        QCOMPARE(QFileInfo(a->lockPath()).absolutePath(), runtime.path());
+        QVERIFY(a->lockPath() != b->lockPath() && a->serverName() != b->serverName());
+        QCOMPARE(SingleInstance::ForDataFile("/data/a/./foodinfo.dat")->lockPath(), a->lockPath());
     }
 
     void aboutBoxTexts() {
