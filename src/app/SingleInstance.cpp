@@ -70,8 +70,9 @@ SingleInstance::Outcome SingleInstance::start() {
         }
         if (askRunningInstance())
             return Outcome::AlreadyRunning;
-        if (!takeOver())
-            return Outcome::Failed;
+        const Outcome taken = takeOver();
+        if (taken != Outcome::Primary)
+            return taken;
     }
     // Holding the lock, any socket of that name is a leftover of a crash.
     QLocalServer::removeServer(m_serverName);
@@ -84,24 +85,27 @@ SingleInstance::Outcome SingleInstance::start() {
     return Outcome::Primary;
 }
 
-bool SingleInstance::takeOver() {
+SingleInstance::Outcome SingleInstance::takeOver() {
     qint64 pid = 0;
     QString host, app;
     m_lock->getLockInfo(&pid, &host, &app);
-    qWarning("Fruitwake: no answer from the running Fruitwake (process %lld) within a few "
-             "seconds; taking its place",
-             pid);
+    const QString holder = pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString();
+    qWarning("Fruitwake: no answer from the running Fruitwake%s within a few seconds; taking "
+             "its place",
+             qUtf8Printable(holder));
     // The holder may still keep its file open: the name is freed, not the file.
-    if (QFile::remove(m_lockPath) && m_lock->tryLock(0))
-        return true;
-    // Another start may have taken over first.
-    if (m_lock->error() == QLockFile::LockFailedError && askRunningInstance())
-        return false;
-    m_error = QStringLiteral("另一个 Fruitwake（进程 %1）没有响应，它的锁文件 %2 也无法替换。")
-                  .arg(pid)
-                  .arg(QDir::toNativeSeparators(m_lockPath));
+    if (QFile::remove(m_lockPath)) {
+        if (m_lock->tryLock(0))
+            return Outcome::Primary;
+        // Another start took over first.
+        if (m_lock->error() == QLockFile::LockFailedError && askRunningInstance())
+            return Outcome::AlreadyRunning;
+    }
+    m_error = QStringLiteral("另一个 Fruitwake%1没有响应，它的锁文件 %2 也无法替换。")
+                  .arg(pid > 0 ? QStringLiteral("（进程 %1）").arg(pid) : QString(),
+                       QDir::toNativeSeparators(m_lockPath));
     qWarning("Fruitwake cannot start: %s", qUtf8Printable(m_error));
-    return false;
+    return Outcome::Failed;
 }
 
 bool SingleInstance::askRunningInstance() {

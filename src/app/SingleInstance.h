@@ -43,7 +43,7 @@ signals:
 
 private:
     bool askRunningInstance();
-    bool takeOver();
+    Outcome takeOver();
     void onNewConnection();
 
     QString m_lockPath;

@@ -51,4 +51,15 @@ grep -q "no answer from the running Fruitwake" "$work/err3" || fail "log: $(cat 
 kill -TERM $second; ends $second 15 || fail "the taker did not end"
 { kill -9 $first; wait $first; } 2>/dev/null
 echo "hung first: taken over"
+
+# 4. A guard that can be neither reached nor replaced (a folder in the lock's place): the start
+#    says why and, closed, exits non-zero instead of ending silently.
+rm -f "$XDG_RUNTIME_DIR"/fruitwake-*
+mkdir "$XDG_RUNTIME_DIR/fruitwake-$(id -u)-$(printf %s "$file" | sha1sum | cut -c1-16).lock"
+"$bin" 2>"$work/err4" & pid=$!
+ends $pid 10 && fail "ended without a box: $(cat "$work/err4")"
+grep -q "cannot start" "$work/err4" || fail "log: $(cat "$work/err4")"
+kill -TERM $pid; ends $pid 10 || fail "the box did not close on SIGTERM"
+wait $pid && fail "exit status 0 although it could not start"
+echo "guard out of reach: told, non-zero status"
 echo "1 passed, 0 failed"
