@@ -129,6 +129,7 @@ LoadResult ReminderStore::load() {
                 qFromLittleEndian<qint32>(bytes.constData() + ReminderImage::kCountOffset);
             const qint64 layout =
                 ReminderImage::kFirstRecord + ReminderImage::kUnit * qMax<qint64>(count, 1);
+            bytes.reserve(qsizetype(qMin<qint64>(st.st_size, layout)));
             read = ReadUpTo(fd, bytes, qMin<qint64>(st.st_size, layout));
         }
     } catch (const std::bad_alloc&) {
@@ -142,10 +143,10 @@ LoadResult ReminderStore::load() {
         result.damagedCopy = setAside(
             [&](const QString& name, QString* error) {
                 // Copied from the file itself: its whole length, in small pieces.
-                if (QFile::copy(m_path, name))
+                QFile original(m_path);
+                if (original.copy(name))
                     return true;
-                *error = QStringLiteral("复制失败");
-                QFile::remove(name);
+                *error = original.errorString(); // a failed copy leaves nothing behind
                 return false;
             },
             &copyError);

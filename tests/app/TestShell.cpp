@@ -243,6 +243,21 @@ private slots:
         QTEST(answers.at(0), "ok");
     }
 
+    // The exit-save box shows the text as it is and lets the end go on however it is dismissed.
+    void exitSaveNoticeBox() {
+        QWidget owner;
+        owner.show();
+        int done = 0;
+        MessageBoxNotice(&owner)(QStringLiteral("<b>/d</b>"), [&done] { ++done; });
+        auto* box = owner.findChild<QMessageBox*>();
+        QVERIFY(box);
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->text() + QString::number(done), QStringLiteral("<b>/d</b>0"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(done, 1, 10000);
+    }
+
     // A second start hands over to a first that answers, and takes the place of one that does
     // not (hung, or its process id reused); a socket left by a crash is no obstacle.
     void secondStartHandsOver() {
