@@ -11,6 +11,7 @@
 #include "app/CReminderApp.h"
 #include "app/CReminderDlg.h"
 #include "catalogue/CropCatalogue.h"
+#include "desk/ReminderDesk.h"
 #include "reminders/ReminderStore.h"
 #include "reminders/ReminderTable.h"
 
@@ -122,7 +123,7 @@ int Startup(qint64 launchNs, int argc, char** argv) {
         return 1;
     }
     std::printf("startup_ms %.1f\nrss_mb %.1f\nrows %d\n", double(paint.doneNs() - launchNs) / 1e6,
-                ResidentMb(), dlg.Reminders().count());
+                ResidentMb(), dlg.Desk().Table().count());
     return 0;
 }
 
@@ -149,7 +150,7 @@ int IdleHidden(int seconds, int argc, char** argv) {
     }
     const double wall = double(RealtimeNs() - wall0) / 1e9;
     std::printf("idle_hidden_pct %.4f\nrows %d\nvisible %d\n", 100.0 * (CpuSeconds() - cpu0) / wall,
-                dlg.Reminders().count(), int(dlg.isVisible()));
+                dlg.Desk().Table().count(), int(dlg.isVisible()));
     return 0;
 }
 

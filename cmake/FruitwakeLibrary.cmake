@@ -1,7 +1,23 @@
 # fw_library(<name> LINK <deps...>): the sources of the calling folder as one
 # static library. New files are picked up by re-running the configure step.
+#
+# The layers, lowest first; a folder links only folders before it:
+#   catalogue -> form -> reminders -> alarm -> media -> desk -> controls -> app
+# (controls needs nothing but Qt Widgets; media holds the Qt Multimedia
+# adapters, so nothing below it links Gui, Multimedia or DBus).
+#
+# Each library's include root holds only a link <folder> -> src/<folder>, and
+# the root is what the library passes on to those that link it. So
+# `#include "alarm/X.h"` compiles in alarm and above, never below: the build
+# keeps the layering, not a reviewer.
 function(fw_library name)
   cmake_parse_arguments(L "" "" "LINK;EXCLUDE" ${ARGN})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(root ${PROJECT_BINARY_DIR}/include-roots/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   foreach(ex ${L_EXCLUDE})
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
@@ -9,11 +25,11 @@ function(fw_library name)
   if(NOT sources)
     # A folder without sources yet still takes part in the link order.
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(${name} INTERFACE ${root})
     target_link_libraries(${name} INTERFACE ${L_LINK})
     return()
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${L_LINK})
 endfunction()

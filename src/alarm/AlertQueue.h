@@ -22,7 +22,8 @@ class TuneDeck;
 class AlertQueue : public QObject {
     Q_OBJECT
 public:
-    // Longest wait for a chime that never reports its end.
+    // Longest wait for a chime that never reports its end: the sound is
+    // about 0.75 s, with room for a slow start. The only such watchdog.
     static constexpr int kChimeWatchdogMs = 4000;
 
     AlertQueue(Chime& chime, TuneDeck& deck, AlertPresenter& presenter, QObject* parent = nullptr);
@@ -31,8 +32,7 @@ public:
     void setShowBoxes(std::function<bool()> wanted) { m_showBoxes = std::move(wanted); }
     void setChimeWatchdogMs(int ms) { m_watchdog.setInterval(ms); }
 
-    // Units not yet presented, and whether one is being presented.
-    qsizetype waiting() const { return m_queue.size(); }
+    // Whether a unit is being presented.
     bool isBusy() const { return m_phase != Phase::Idle; }
     bool isBoxOpen() const { return m_phase == Phase::Box; }
 

@@ -1,12 +1,10 @@
 #include "alarm/MusicChoice.h"
 
 #include "reminders/Cp936Codec.h"
+#include "reminders/ReminderStore.h"
 
 namespace MusicChoice {
 
-QString DefaultSoundLabel() {
-    return QStringLiteral("默认提醒声音");
-}
 QString NoSongText() {
     return QStringLiteral("当前没有选择歌曲！");
 }
@@ -20,7 +18,7 @@ QString FileFilter() {
 ChooseOutcome OnChooseMusic(const QString& chosenPath, const QString& currentMusic) {
     ChooseOutcome out;
     if (chosenPath.isEmpty() && currentMusic.isEmpty()) {
-        out.label = DefaultSoundLabel();
+        out.label = DefaultAlarmSoundText();
         out.music = currentMusic;
         return out;
     }

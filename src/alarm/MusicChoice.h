@@ -10,8 +10,7 @@ namespace MusicChoice {
 // The data file's music field holds this many cp936 bytes (and a NUL).
 constexpr qsizetype kMaxPathBytes = ReminderImage::kMaxMusicBytes;
 
-QString DefaultSoundLabel(); // "默认提醒声音"
-QString NoSongText();        // "当前没有选择歌曲！"
+QString NoSongText(); // "当前没有选择歌曲！"
 
 // The chooser's filter. The visible description stays
 // "mp3或wav Files (*.wav,*.mp3)"; the patterns Qt reads come in a trailing

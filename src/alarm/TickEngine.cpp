@@ -40,14 +40,6 @@ void TickEngine::pop(Heap& h) {
     h.pop_back();
 }
 
-qsizetype TickEngine::pendingAlerts() const {
-    qsizetype n = 0;
-    for (const Heap* h : {&m_ripeDue, &m_warnDue})
-        for (const Entry& e : *h)
-            n += m_rowOf.contains(e.serial) ? 1 : 0;
-    return n;
-}
-
 // A row that arrives with an alert instant already past never gets that alert.
 void TickEngine::track(int position) {
     const ReminderRow& r = m_table.row(position);

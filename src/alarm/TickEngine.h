@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarm/Alert.h"
+#include "reminders/ReminderImage.h"
 
 #include <QHash>
 #include <QObject>
@@ -22,7 +23,6 @@ class TuneDeck;
 class TickEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kDefaultLeadMinutes = 5;
     // Ticks further apart than this present their alerts as one catch-up batch.
     static constexpr qint64 kCatchUpGap = 60;
     static constexpr qint64 kNoTick = ReminderTable::kNoNow;
@@ -39,8 +39,6 @@ public:
 
     // The now of the latest tick, kNoTick before the first.
     qint64 lastNow() const { return m_lastNow; }
-    // Alerts still waiting for their second (for tests and diagnostics).
-    qsizetype pendingAlerts() const;
 
 public slots:
     void tick();

@@ -2,10 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <memory>
-
-class QAudioOutput;
-class QMediaPlayer;
 
 // The player for the user's chosen music file.
 //   Closed   -- nothing open (also after a file the media layer rejected)
@@ -26,38 +22,13 @@ public:
     // reported later through playbackFailed().
     virtual bool Play() = 0;
     virtual void Close() = 0;
-    virtual State state() const = 0;
-    virtual QString path() const = 0;
+    virtual State CurrentState() const = 0;
+    virtual QString Path() const = 0;
 
-    bool IsActive() const { return state() != State::Closed; }
+    bool IsActive() const { return CurrentState() != State::Closed; }
 
 signals:
     // Music that Play() accepted could not be played; the deck is Closed again.
     void playbackFailed();
     void stateChanged(TuneDeck::State state);
-};
-
-// Over QMediaPlayer + QAudioOutput. The music plays to its real end.
-class CTuneDeck final : public TuneDeck {
-    Q_OBJECT
-public:
-    explicit CTuneDeck(QObject* parent = nullptr);
-    ~CTuneDeck() override;
-
-    void SetPath(const QString& path) override { m_strPath = path; }
-    bool Play() override;
-    void Close() override;
-    State state() const override { return m_state; }
-    QString path() const override { return m_strPath; }
-
-private:
-    void setState(State s);
-    void fail();
-
-    QString m_strPath;
-    State m_state = State::Closed;
-    bool m_inPlay = false;
-    // A fresh player per Play(), so nothing of a failed file lingers.
-    std::unique_ptr<QMediaPlayer> m_player;
-    std::unique_ptr<QAudioOutput> m_output;
 };

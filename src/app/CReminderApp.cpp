@@ -8,6 +8,7 @@
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
+#include "desk/ReminderDesk.h"
 #include "reminders/ReminderStore.h"
 
 #include <QMessageBox>
@@ -56,7 +57,7 @@ int CReminderApp::Run() {
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setExitSaveNotice(MessageBoxNotice(&dlg));
     shell.setSaveFunction([&dlg, dataFile] {
-        const auto r = dlg.SaveReminders();
+        const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error, dataFile};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });

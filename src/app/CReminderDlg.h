@@ -1,92 +1,48 @@
 #pragma once
 
 #include "alarm/Clock.h"
-#include "alarm/TickTimer.h"
+#include "app/ControlTable.h"
+#include "app/DialogServices.h"
 #include "form/PlantingForm.h"
 #include "reminders/ReminderStore.h"
 
 #include <QDialog>
 #include <QHash>
-#include <functional>
-#include <memory>
 
-class AlertPresenter;
-class AlertQueue;
 class CDigitGateEdit;
-class Chime;
-class TickEngine;
-class TuneDeck;
 class CFlipSortListCtrl;
 class CRimGlowButton;
 class CXPGroupBox;
 class QCheckBox;
-class PersistenceController;
-class ShellController;
 class QComboBox;
 class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class ReminderDesk;
 class ReminderTable;
+class ShellController;
 
-// What the window needs from outside; tests pass fakes.
-struct DialogServices {
-    // The current instant, seconds since the epoch.
-    std::function<qint64()> now;
-    // A message about a refused action (parent, text); the caption is the
-    // application's display name.
-    std::function<void(QWidget*, const QString&)> showMessage;
-    // The music chooser: the chosen path, empty when cancelled.
-    std::function<QString(QWidget*)> chooseMusicFile;
-    // Sound and alert boxes; left null, the window makes the real ones.
-    Chime* chime = nullptr;
-    TuneDeck* tuneDeck = nullptr;
-    AlertPresenter* presenter = nullptr;
-    // The data file; empty keeps the reminders in memory only.
-    QString storePath;
-
-    static DialogServices System();
-};
-
-// The main window: the planting form, the schedule panel, the reminder table
-// and the buttons. Widgets only mirror PlantingForm and ReminderTable; the
-// handlers read the widgets, call the logic and write the results back.
+// The main window. It builds its controls from the control table, connects
+// them to the desk, which does the work, and writes the desk's results back.
 class CReminderDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kNoteBytes = 90; // what the data file's record holds
-
     explicit CReminderDlg(DialogServices services = DialogServices::System(),
                           QWidget* parent = nullptr);
     ~CReminderDlg() override;
 
-    // The widget of a template id (nullptr for none), typed when asked.
-    QWidget* Control(int id) const { return m_controls.value(id); }
-    template <class T> T* Control(int id) const { return qobject_cast<T*>(Control(id)); }
+    // The widget of a control id (nullptr for none), typed when asked.
+    QWidget* Control(ControlTable::Id id) const { return m_controls.value(id); }
+    template <class T> T* Control(ControlTable::Id id) const {
+        return qobject_cast<T*>(Control(id));
+    }
 
-    ReminderTable& Reminders() { return *m_reminders; }
-    const PlantingForm& Form() const { return m_form; }
-    int SelectedRow() const { return m_nSelRow; }
-    // The reminder last clicked, by id, or -1; stays with that reminder when
-    // rows above it go away.
-    qint64 SelectedRowId() const { return m_nSelRowId; }
-    int LeadMinutes() const { return m_nLeadMinutes; }
-    void SetLeadMinutes(int minutes);
-    bool AlertBoxesWanted() const;
-    QString Note() const { return m_strNote; }
+    ReminderDesk& Desk() { return *m_desk; }
     CFlipSortListCtrl* ReminderView() const { return m_listReminders; }
-    // The save at an orderly end; never blocks.
-    SaveResult SaveReminders();
-    PersistenceController* Persistence() const { return m_persistence; }
 
     // Closing, minimising and About go through the shell when there is one.
     void SetShell(ShellController* shell) { m_shell = shell; }
-
-    ::TickTimer& SecondTimer() { return m_timer; }
-    TickEngine& Engine() { return *m_engine; }
-    AlertQueue& Alerts() { return *m_alertQueue; }
-    TuneDeck& Deck() { return *m_tuneDeck; }
-    const QString& Music() const { return m_strMusic; }
 
 public slots:
     void OnAddReminder();
@@ -121,26 +77,15 @@ private:
     void BuildControls();
     void ConnectSignals();
     void OnInitDialog();
-    void LoadReminders();
-    void ChangeMade();
     void StyleGroupBoxes();
     // true: widgets into the form and the note; false: the form back out.
     void UpdateData(bool saveAndValidate);
-    void WritePanel();
-    qint64 ReferenceTime() const;
+    // A form handler of the desk between reading and writing the widgets.
+    template <class F> void WithForm(F&& handler);
     static bool IsSwallowedKey(const QEvent* event);
 
     DialogServices m_services;
-    PlantingForm m_form;
-    int m_nLeadMinutes = 5;
-    QString m_strNote;
-    int m_nSelRow = -1;
-    qint64 m_nSelRowId = -1;
-    QString m_strMusic;
-    ::TickTimer m_timer;
-    ReminderTable* m_reminders = nullptr;
-
-    // Time reaches the engine through this, whatever the services give.
+    // Time reaches the desk through this, whatever the services give.
     class ServiceClock final : public Clock {
     public:
         explicit ServiceClock(const DialogServices& s) : m_services(s) {}
@@ -149,16 +94,10 @@ private:
     private:
         const DialogServices& m_services;
     } m_clock{m_services};
-    Chime* m_chime = nullptr;
-    TuneDeck* m_tuneDeck = nullptr;
-    AlertPresenter* m_presenter = nullptr;
-    TickEngine* m_engine = nullptr;
-    AlertQueue* m_alertQueue = nullptr;
+    ReminderDesk* m_desk = nullptr;
     ShellController* m_shell = nullptr;
-    std::unique_ptr<ReminderStore> m_store;
-    PersistenceController* m_persistence = nullptr;
 
-    QHash<int, QWidget*> m_controls;
+    QHash<ControlTable::Id, QWidget*> m_controls;
     CFlipSortListCtrl* m_listReminders = nullptr;
     QDateTimeEdit* m_dtpPlant = nullptr;
     QComboBox* m_cmbCrop = nullptr;

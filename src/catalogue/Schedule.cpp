@@ -47,12 +47,8 @@ qint64 SpanPlantToStage(const CropSpec& c, int stage, int seasonIndex) {
     }
 }
 
-qint64 SpanStageToRipe(int cropIndex, const QString& cropName, int stage, int seasonIndex) {
-    return SpanStageToRipe(CropCatalogue::ResolveCrop(cropIndex, cropName), stage, seasonIndex);
-}
-
-qint64 SpanPlantToStage(int cropIndex, const QString& cropName, int stage, int seasonIndex) {
-    return SpanPlantToStage(CropCatalogue::ResolveCrop(cropIndex, cropName), stage, seasonIndex);
+QString UnstorableText() {
+    return QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。");
 }
 
 qint64 LeadingInteger(const QString& text) {
@@ -71,9 +67,8 @@ qint64 LeadingInteger(const QString& text) {
     return negative ? -v : v;
 }
 
-FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText,
-                            const QString& minutesText, int cropIndex, const QString& cropName,
-                            int stage, int seasonIndex) {
+FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText, const QString& minutesText,
+                            int cropIndex, const QString& cropName, int stage, int seasonIndex) {
     FriendTimes out;
     const qint64 hours = LeadingInteger(hoursText);
     const qint64 minutes = LeadingInteger(minutesText);
@@ -89,7 +84,7 @@ FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText,
     out.plant = reference + remaining - SpanPlantToStage(crop, stage, seasonIndex);
     out.seasonNo = seasonIndex + 1;
     if (!TimeText::IsStorable(out.plant) || !TimeText::IsStorable(out.ripe)) {
-        out.error = QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。");
+        out.error = UnstorableText();
         return out;
     }
     out.ok = true;

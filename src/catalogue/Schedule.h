@@ -16,8 +16,9 @@ qint64 RipeningTime(qint64 plant, const CropSpec& crop, int seasonNo);
 // and anything else "成熟".
 qint64 SpanStageToRipe(const CropSpec& crop, int stage, int seasonIndex);
 qint64 SpanPlantToStage(const CropSpec& crop, int stage, int seasonIndex);
-qint64 SpanStageToRipe(int cropIndex, const QString& cropName, int stage, int seasonIndex);
-qint64 SpanPlantToStage(int cropIndex, const QString& cropName, int stage, int seasonIndex);
+
+// Why a reminder whose times the data file cannot hold is refused.
+QString UnstorableText();
 
 // Friend-mode input is bounded so that no arithmetic can overflow and every
 // result stays a real game time.
@@ -36,8 +37,7 @@ struct FriendTimes {
     int seasonNo = 1;
 };
 
-FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText,
-                            const QString& minutesText, int cropIndex, const QString& cropName,
-                            int stage, int seasonIndex);
+FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText, const QString& minutesText,
+                            int cropIndex, const QString& cropName, int stage, int seasonIndex);
 
 } // namespace Schedule

@@ -1,4 +1,4 @@
-#include "CDigitGateEdit.h"
+#include "controls/CDigitGateEdit.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CFlipSortListCtrl.h"
+#include "controls/CFlipSortListCtrl.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

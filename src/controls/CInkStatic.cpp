@@ -1,4 +1,4 @@
-#include "CInkStatic.h"
+#include "controls/CInkStatic.h"
 
 #include <QPainter>
 

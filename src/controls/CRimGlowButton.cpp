@@ -1,4 +1,4 @@
-#include "CRimGlowButton.h"
+#include "controls/CRimGlowButton.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "CXPGroupBox.h"
+#include "controls/CXPGroupBox.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -56,8 +56,8 @@ CXPGroupBox& CXPGroupBox::SetFillColor(quint32 colorRef) {
     return *this;
 }
 
-CXPGroupBox& CXPGroupBox::SetLook(int look) {
-    m_nLook = look;
+CXPGroupBox& CXPGroupBox::SetLook(Look look) {
+    m_look = look;
     RepaintInParent();
     return *this;
 }
@@ -109,8 +109,8 @@ CXPGroupBox& CXPGroupBox::SetCaptionFont(const QFont& font) {
     return *this;
 }
 
-CXPGroupBox& CXPGroupBox::SetCaptionAlign(int align) {
-    m_nAlign = (align == 1 || align == 2) ? align : 0;
+CXPGroupBox& CXPGroupBox::SetCaptionAlign(CaptionAlign align) {
+    m_align = align;
     RepaintInParent();
     return *this;
 }
@@ -140,12 +140,13 @@ QRect CXPGroupBox::CaptionRect() const {
         cx = fm.horizontalAdvance(caption);
         cy = fm.height();
     }
-    const int inset = m_nLook == 0 ? 10 : 2;
-    const int ctop = m_nLook == 0 ? top : top + 2;
+    const bool frame = m_look == Look::Frame;
+    const int inset = frame ? 10 : 2;
+    const int ctop = frame ? top : top + 2;
     int cleft = left + inset;
-    if (m_nAlign == 1)
+    if (m_align == CaptionAlign::Centre)
         cleft = left + (right - left - cx) / 2;
-    else if (m_nAlign == 2)
+    else if (m_align == CaptionAlign::Right)
         cleft = right - inset - cx;
     return QRect(cleft, ctop, cx, cy);
 }
@@ -157,29 +158,29 @@ void CXPGroupBox::paintEvent(QPaintEvent*) {
     const QRect c = CaptionRect();
     const int cy = c.height();
     // Inside-the-rectangle 1-pixel outlines: centre the pen on the edge pixels.
-    const auto inner = [](int l, int t, int rt, int b) {
-        return QRectF(l + 0.5, t + 0.5, rt - l - 1, b - t - 1);
+    const auto inner = [](int l, int t, int r, int b) {
+        return QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1);
     };
-    const int L = r.left();
-    const int T = r.top();
-    const int Rt = r.right() + 1;
-    const int B = r.bottom() + 1;
+    const int left = r.left();
+    const int top = r.top();
+    const int right = r.right() + 1; // exclusive
+    const int bottom = r.bottom() + 1;
     p.setPen(QPen(m_clrFrame, 1));
-    if (m_nLook == 0) {
+    if (m_look == Look::Frame) {
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(inner(L, T + cy / 2, Rt, B), 5, 5);
+        p.drawRoundedRect(inner(left, top + cy / 2, right, bottom), 5, 5);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setClipRect(c);
         p.fillRect(c, m_clrBand);
     } else {
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setBrush(m_clrBand);
-        p.drawRoundedRect(inner(L, T, Rt, B), 5, 5);
+        p.drawRoundedRect(inner(left, top, right, bottom), 5, 5);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setBrush(m_clrBody);
-        if (B - (T + cy + 4) > 0)
-            p.drawRect(inner(L, T + cy + 4, Rt, B));
+        if (bottom - (top + cy + 4) > 0)
+            p.drawRect(inner(left, top + cy + 4, right, bottom));
     }
     if (m_strCaption.isEmpty())
         return;

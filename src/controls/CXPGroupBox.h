@@ -5,10 +5,13 @@
 #include <QGroupBox>
 
 // Group box with two self-painted looks: a rounded frame with the caption on a
-// coloured patch (look 0) or a filled caption band over a filled body (others).
+// coloured patch, or a filled caption band over a filled body.
 class CXPGroupBox : public QGroupBox {
     Q_OBJECT
 public:
+    enum class Look { Frame, Banded };
+    enum class CaptionAlign { Left, Centre, Right };
+
     explicit CXPGroupBox(QWidget* parent = nullptr);
     explicit CXPGroupBox(const QString& title, QWidget* parent = nullptr);
 
@@ -20,7 +23,7 @@ public:
     virtual CXPGroupBox& SetCaptionColor(quint32 colorRef);
     virtual CXPGroupBox& SetFillColors(quint32 band, quint32 body);
     virtual CXPGroupBox& SetFillColor(quint32 colorRef);
-    virtual CXPGroupBox& SetLook(int look);
+    virtual CXPGroupBox& SetLook(Look look);
     virtual CXPGroupBox& SetCaption(const QString& text);
     virtual CXPGroupBox& SetCaptionBold(bool bold);
     virtual CXPGroupBox& SetCaptionFace(const QString& face, quint8 charSet = 1);
@@ -28,7 +31,7 @@ public:
     virtual CXPGroupBox& SetCaptionItalic(quint8 italic);
     virtual CXPGroupBox& SetCaptionPointSize(int points);
     virtual CXPGroupBox& SetCaptionFont(const QFont& font);
-    virtual CXPGroupBox& SetCaptionAlign(int align);
+    virtual CXPGroupBox& SetCaptionAlign(CaptionAlign align);
 
     // The caption as drawn (with its two added spaces), empty before the first
     // paint or set.
@@ -37,8 +40,8 @@ public:
     QColor BandColor() const { return m_clrBand; }
     QColor BodyColor() const { return m_clrBody; }
     QColor CaptionColor() const { return m_clrCaption; }
-    int Look() const { return m_nLook; }
-    int Align() const { return m_nAlign; }
+    Look CurrentLook() const { return m_look; }
+    CaptionAlign Align() const { return m_align; }
     // The caption font resolved against the font the box inherits.
     QFont CaptionFont() const;
     // Caption box of the current look, for the caption as it stands now.
@@ -56,7 +59,7 @@ private:
     QColor m_clrBand;
     QColor m_clrBody;
     QColor m_clrCaption;
-    int m_nLook = 0;
-    int m_nAlign = 0;
+    Look m_look = Look::Frame;
+    CaptionAlign m_align = CaptionAlign::Left;
     QFont m_fontCaption; // only the attributes set here; the rest is inherited
 };

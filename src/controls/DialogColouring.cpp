@@ -1,4 +1,4 @@
-#include "DialogColouring.h"
+#include "controls/DialogColouring.h"
 
 #include <QPalette>
 #include <QWidget>

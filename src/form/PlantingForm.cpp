@@ -120,8 +120,7 @@ PlantingForm::NewReminder PlantingForm::Describe(qint64 reference) const {
         r.seasonNo = 1;
         // The file keeps 32-bit instants: a ripening past 2038 could not be stored.
         if (!TimeText::IsStorable(r.plant) || !TimeText::IsStorable(r.ripe)) {
-            r.error =
-                QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。");
+            r.error = Schedule::UnstorableText();
             return r;
         }
     }

@@ -25,8 +25,6 @@ public:
     void onTick();
     SaveResult saveNow();
 
-    int saveTicks() const { return m_nSaveTicks; }
-    bool isFailing() const { return m_failing; }
     void setDirtyDelay(int ms) { m_dirty.setInterval(ms); }
 
     static QString FailureMessage(const QString& path, const QString& reason);

@@ -7,11 +7,16 @@
 #include <QString>
 #include <QVector>
 
+// The warning lead in minutes: what a table starts with before any file, and
+// the longest the selector offers (a larger stored value counts as that).
+constexpr qint32 kDefaultLeadMinutes = 5;
+constexpr qint32 kMaxLeadMinutes = 5;
+
 // Everything the data file carries: the reminders in display
 // order, the warning lead time and the chosen music.
 struct StoreState {
     QString musicPath;
-    qint32 leadMinutes = 5;
+    qint32 leadMinutes = kDefaultLeadMinutes;
     QVector<ReminderRow> rows;
 };
 

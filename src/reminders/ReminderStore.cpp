@@ -258,7 +258,7 @@ LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
         s.musicLabel = DefaultMusicLabel();
         return s;
     }
-    s.leadMinutes = qMin<qint32>(loaded.state.leadMinutes, 5);
+    s.leadMinutes = qMin(loaded.state.leadMinutes, kMaxLeadMinutes);
     s.strMusic = loaded.state.musicPath;
     if (!s.strMusic.isEmpty() && !(exists && exists(s.strMusic)))
         s.strMusic.clear();
@@ -267,7 +267,5 @@ LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
     else
         s.playerPath = s.strMusic;
     s.musicLabel = s.strMusic;
-    const qint64 index = 5 - qint64(s.leadMinutes);
-    s.selectorIndex = (index >= 0 && index <= 4) ? int(index) : -1;
     return s;
 }

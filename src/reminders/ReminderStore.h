@@ -63,13 +63,12 @@ private:
 };
 
 // What the dialog shows after loading: lead time, music choice, the player's
-// path, the music label and the lead-time selector's item.
+// path and the music label.
 struct LoadedSettings {
-    qint32 leadMinutes = 5;
+    qint32 leadMinutes = kDefaultLeadMinutes;
     QString strMusic;
     QString playerPath;
     QString musicLabel;
-    int selectorIndex = -1; // -1: no item selected
 };
 
 QString DefaultAlarmSoundText(); // "默认提醒声音"

@@ -35,8 +35,8 @@ public:
         log->push_back(QStringLiteral("close"));
         m_state = State::Closed;
     }
-    State state() const override { return m_state; }
-    QString path() const override { return m_path; }
+    State CurrentState() const override { return m_state; }
+    QString Path() const override { return m_path; }
     void setState(State s) { m_state = s; }
     void failLater() {
         m_state = State::Closed;

@@ -222,21 +222,20 @@ private slots:
             QCOMPARE(rows[i].rowId, quint32(i));
     }
 
-    // Lead time at most 5, selector item for 1..5 only, music only while its file exists.
+    // Lead time at most 5, music only while its file exists.
     void loadedSettings() {
         using S = LoadStatus;
         const QString m = "/m.mp3", d = "默认提醒声音";
         auto shown = [](S status, int lead, const QString& path) {
             const LoadedSettings s = AdoptLoaded({status, {path, lead, {}}, {}, {}},
                                                  [](const QString& p) { return p != "gone"; });
-            return QString("%1,%2,").arg(s.leadMinutes).arg(s.selectorIndex) + s.strMusic + ',' +
-                   s.playerPath + ',' + s.musicLabel;
+            return QString("%1,").arg(s.leadMinutes) + s.strMusic + ',' + s.playerPath + ',' +
+                   s.musicLabel;
         };
-        QCOMPARE(shown(S::Empty, 3, m), "5,-1,,,默认音乐");
-        QCOMPARE(shown(S::Whole, 9, m), "5,0," + m + "," + m + "," + m);
-        QCOMPARE(shown(S::Damaged, 3, "gone"), "3,2," + d + ",," + d);
-        QCOMPARE(shown(S::Whole, 0, ""), "0,-1," + d + ",," + d);
-        QCOMPARE(shown(S::Whole, INT_MIN, m), "-2147483648,-1," + m + "," + m + "," + m);
+        QCOMPARE(shown(S::Empty, 3, m), "5,,,默认音乐");
+        QCOMPARE(shown(S::Whole, 9, m), "5," + m + "," + m + "," + m);
+        QCOMPARE(shown(S::Damaged, 3, "gone"), "3," + d + ",," + d);
+        QCOMPARE(shown(S::Whole, INT_MIN, ""), "-2147483648," + d + ",," + d);
     }
 
     // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.

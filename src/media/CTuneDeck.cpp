@@ -1,4 +1,4 @@
-#include "alarm/TuneDeck.h"
+#include "media/CTuneDeck.h"
 
 #include <QAudioOutput>
 #include <QFileInfo>

@@ -1,14 +1,12 @@
-#include "alarm/Chime.h"
+#include "media/QtChime.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 
 QtChime::QtChime(QObject* parent) : Chime(parent), m_effect(new QSoundEffect(this)) {
-    m_watchdog.setSingleShot(true);
-    m_watchdog.setInterval(kWatchdogMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &QtChime::end);
     connect(m_effect, &QSoundEffect::playingChanged, this, [this] {
         if (m_effect->isPlaying())
             m_started = true;
@@ -32,7 +30,6 @@ void QtChime::play() {
     if (m_playing)
         m_effect->stop();
     m_playing = true;
-    m_watchdog.start();
     if (m_effect->status() == QSoundEffect::Error || QMediaDevices::defaultAudioOutput().isNull()) {
         // No device or no sound: fail soft, but never inside play() itself.
         QTimer::singleShot(0, this, &QtChime::end);
@@ -46,6 +43,5 @@ void QtChime::end() {
         return;
     m_playing = false;
     m_started = false;
-    m_watchdog.stop();
     emit finished();
 }

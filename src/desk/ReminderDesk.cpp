@@ -1,0 +1,242 @@
+#include "desk/ReminderDesk.h"
+
+#include "alarm/AlertQueue.h"
+#include "alarm/Clock.h"
+#include "alarm/MusicChoice.h"
+#include "alarm/NextSeason.h"
+#include "alarm/TickEngine.h"
+#include "alarm/TuneDeck.h"
+#include "reminders/PersistenceController.h"
+#include "reminders/ReminderTable.h"
+
+#include <QTimer>
+
+ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
+    : QObject(parent), m_ports(std::move(ports)), m_table(new ReminderTable(this)),
+      m_engine(new TickEngine(*m_table, m_ports.clock, this)),
+      m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)) {
+    m_engine->setTuneDeck(&m_ports.deck);
+    m_alertQueue->setShowBoxes([this] { return m_bAlertBoxes; });
+    if (!m_ports.storePath.isEmpty()) {
+        m_store = std::make_unique<ReminderStore>(m_ports.storePath);
+        m_persistence = std::make_unique<PersistenceController>(
+            [this] {
+                return StoreState{m_strMusic, m_nLeadMinutes, m_table->rows()};
+            },
+            *m_store);
+        // Told once per streak of failures, after the tick has finished.
+        connect(m_persistence.get(), &PersistenceController::saveFailed, this,
+                &ReminderDesk::TellLater);
+    }
+    // The tick: the timer drives it, the engine reports through the desk.
+    connect(&m_timer, &TickTimer::tick, this, &ReminderDesk::OnTimer);
+    connect(m_engine, &TickEngine::clockTextChanged, this, &ReminderDesk::clockTextChanged);
+    connect(m_engine, &TickEngine::stopMusicEnabled, this, &ReminderDesk::stopMusicEnabled);
+    connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
+    // Every change reaches the data file about a second later.
+    connect(m_table, &QAbstractItemModel::rowsInserted, this, &ReminderDesk::ChangeMade);
+    connect(m_table, &QAbstractItemModel::rowsRemoved, this, &ReminderDesk::ChangeMade);
+    connect(m_table, &QAbstractItemModel::layoutChanged, this, &ReminderDesk::ChangeMade);
+}
+
+ReminderDesk::~ReminderDesk() = default;
+
+void ReminderDesk::Start() {
+    ClearSelection();
+    m_form.setPlant(m_ports.clock.now());
+    m_timer.start();
+    SetLeadMinutes(kDefaultLeadMinutes);
+    LoadReminders();
+    m_form.FillCropList(m_form.soilKind());
+}
+
+QString ReminderDesk::LoadReport(const LoadResult& loaded) {
+    QString text;
+    if (loaded.status == LoadStatus::Unreadable) {
+        text = QStringLiteral("数据文件无法读取，这次从空的提醒列表开始。");
+        if (!loaded.damagedCopy.isEmpty())
+            text += QStringLiteral("\n原文件已移到：") + loaded.damagedCopy;
+        text += QStringLiteral("\n原因：") + loaded.reason;
+    } else if (loaded.status == LoadStatus::Damaged) {
+        text = QStringLiteral("数据文件已损坏，已读入其中完整的提醒。");
+        if (!loaded.damagedCopy.isEmpty())
+            text += QStringLiteral("\n原文件已另存为：") + loaded.damagedCopy;
+        if (!loaded.reason.isEmpty())
+            text += QStringLiteral("\n原因：") + loaded.reason;
+    }
+    return text;
+}
+
+void ReminderDesk::LoadReminders() {
+    if (!m_store)
+        return;
+    const LoadResult loaded = m_store->load();
+    const QString report = LoadReport(loaded);
+    if (!report.isEmpty())
+        TellLater(report);
+    if (loaded.status != LoadStatus::Whole && loaded.status != LoadStatus::Damaged)
+        return;
+    const LoadedSettings settings = AdoptLoaded(loaded);
+    SetLeadMinutes(settings.leadMinutes);
+    m_strMusic = settings.strMusic;
+    m_ports.deck.SetPath(settings.playerPath);
+    SetMusicLabel(settings.musicLabel);
+    m_table->reset(loaded.state.rows);
+}
+
+void ReminderDesk::TellLater(const QString& text) {
+    QTimer::singleShot(0, this, [this, text] { emit message(text); });
+}
+
+void ReminderDesk::ChangeMade() {
+    if (m_persistence)
+        m_persistence->markDirty();
+}
+
+SaveResult ReminderDesk::SaveReminders() {
+    if (!m_persistence)
+        return SaveResult{true, QString()};
+    return m_persistence->saveNow();
+}
+
+void ReminderDesk::SetLeadMinutes(int minutes) {
+    // A stored value above the longest lead counts as that; the selector
+    // shows nothing for one outside its items, while the value stays in force.
+    m_nLeadMinutes = qMin(minutes, kMaxLeadMinutes);
+    m_engine->setLeadMinutes(m_nLeadMinutes);
+    emit leadSelectorChanged(LeadSelectorIndex());
+}
+
+// The selector lists the leads from the longest down to 1 minute.
+int ReminderDesk::LeadSelectorIndex() const {
+    return m_nLeadMinutes >= 1 ? kMaxLeadMinutes - m_nLeadMinutes : -1;
+}
+
+void ReminderDesk::OnLeadSelected(int index) {
+    if (index < 0)
+        return;
+    SetLeadMinutes(kMaxLeadMinutes - index);
+    ChangeMade();
+}
+
+void ReminderDesk::SetNextSeasonEnabled(bool enabled) {
+    m_bNextSeason = enabled;
+    emit nextSeasonEnabled(enabled);
+}
+
+void ReminderDesk::SetMusicLabel(const QString& text) {
+    m_strMusicLabel = text;
+    emit musicLabelChanged(text);
+}
+
+void ReminderDesk::OnSoilOrdinary() {
+    m_form.OnSoilOrdinary();
+}
+
+void ReminderDesk::OnSoilRedSoil() {
+    m_form.OnSoilRedSoil();
+}
+
+void ReminderDesk::OnCropSelChange() {
+    m_form.OnCropSelChange(m_ports.clock.now());
+}
+
+void ReminderDesk::OnSeasonSelChange() {
+    m_form.OnSeasonSelChange();
+}
+
+void ReminderDesk::OnPlantTimeChange() {
+    m_form.OnPlantTimeChange();
+}
+
+void ReminderDesk::OnFriendCropClicked(bool checked) {
+    m_form.OnFriendCropClicked(checked);
+}
+
+qint64 ReminderDesk::ReferenceTime() const {
+    const qint64 shown = m_engine->lastNow();
+    return shown == TickEngine::kNoTick ? m_ports.clock.now() : shown;
+}
+
+void ReminderDesk::OnAddReminder() {
+    const PlantingForm::NewReminder r = m_form.Describe(ReferenceTime());
+    if (!r.ok) {
+        emit message(r.error);
+        return;
+    }
+    ClearSelection();
+    m_table->append(
+        ReminderRow{r.cropIndex, r.cropName, r.plant, r.ripe, CutNote(m_strNote), r.seasonNo, 0});
+    SetNextSeasonEnabled(false);
+}
+
+void ReminderDesk::OnDeleteReminder(const QList<int>& rows) {
+    if (rows.isEmpty())
+        return;
+    m_table->removeAndRenumber(rows);
+    SetNextSeasonEnabled(false);
+}
+
+void ReminderDesk::OnReminderClick(int row) {
+    if (row < 0 || row >= m_table->count()) {
+        ClearSelection();
+        return;
+    }
+    const ReminderRow& r = m_table->row(row);
+    m_form.ShowRowSchedule(r.cropIndex, r.cropName, r.plant, r.seasonNo);
+    m_nSelRowId = r.rowId;
+    // Exactly when its countdown asks for the next season: ripened before
+    // the latest tick's second.
+    const qint64 now = m_table->now();
+    SetNextSeasonEnabled(now != ReminderTable::kNoNow && r.ripe < now);
+}
+
+void ReminderDesk::OnTimer() {
+    m_engine->tick();
+    if (m_persistence)
+        m_persistence->onTick();
+}
+
+void ReminderDesk::OnChooseMusic() {
+    SetNextSeasonEnabled(false);
+    const QString chosen = m_ports.chooseMusicFile ? m_ports.chooseMusicFile() : QString();
+    const MusicChoice::ChooseOutcome out = MusicChoice::OnChooseMusic(chosen, m_strMusic);
+    if (!out.message.isEmpty()) {
+        emit message(out.message);
+        return;
+    }
+    SetMusicLabel(out.label);
+    if (out.changed) {
+        m_ports.deck.SetPath(out.music);
+        m_strMusic = out.music;
+        ChangeMade();
+    }
+}
+
+void ReminderDesk::OnStopMusic() {
+    m_ports.deck.Close();
+    emit stopMusicEnabled(m_ports.deck.IsActive());
+}
+
+void ReminderDesk::OnPreviewMusic() {
+    SetNextSeasonEnabled(false);
+    switch (MusicChoice::OnPreviewMusic(m_strMusic, m_ports.deck.IsActive())) {
+    case MusicChoice::PreviewAction::ShowNoSongMessage:
+        emit message(MusicChoice::NoSongText());
+        break;
+    case MusicChoice::PreviewAction::Play:
+        m_ports.deck.Play();
+        emit stopMusicEnabled(m_ports.deck.IsActive());
+        break;
+    case MusicChoice::PreviewAction::Nothing:
+        break;
+    }
+}
+
+void ReminderDesk::OnNextSeason() {
+    if (m_nSelRowId < 0)
+        return;
+    ApplyNextSeason(*m_table, static_cast<quint32>(m_nSelRowId), ReferenceTime());
+    ClearSelection();
+    SetNextSeasonEnabled(false);
+}

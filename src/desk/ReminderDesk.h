@@ -1,0 +1,126 @@
+#pragma once
+
+#include "alarm/TickTimer.h"
+#include "form/PlantingForm.h"
+#include "reminders/ReminderStore.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class AlertPresenter;
+class AlertQueue;
+class Chime;
+class Clock;
+class PersistenceController;
+class ReminderTable;
+class TickEngine;
+class TuneDeck;
+
+// What the main window does, without a widget. The window copies the user's
+// edits into Form() and SetNote(), calls a handler, and writes the form back;
+// everything else it is told through the signals. Decisions come from
+// instants and rows, never from texts on the screen.
+class ReminderDesk : public QObject {
+    Q_OBJECT
+public:
+    // Where time, sound, boxes, the music chooser and the data file come
+    // from. An empty store path keeps the reminders in memory only.
+    struct Ports {
+        const Clock& clock;
+        Chime& chime;
+        TuneDeck& deck;
+        AlertPresenter& presenter;
+        // The chosen music file, empty when cancelled.
+        std::function<QString()> chooseMusicFile;
+        QString storePath;
+    };
+
+    explicit ReminderDesk(Ports ports, QObject* parent = nullptr);
+    ~ReminderDesk() override;
+
+    // The form at now, the default lead, the data file read, the crop list
+    // filled and the tick running. What the file's state needs telling comes
+    // from the event loop, once the window is there to show it.
+    void Start();
+
+    // The form's handlers.
+    void OnSoilOrdinary();
+    void OnSoilRedSoil();
+    void OnCropSelChange();
+    void OnSeasonSelChange();
+    void OnPlantTimeChange();
+    void OnFriendCropClicked(bool checked);
+
+    void OnAddReminder();
+    // The selected positions, in any order.
+    void OnDeleteReminder(const QList<int>& rows);
+    void OnReminderClick(int row);
+    void OnTimer();
+    // The lead selector's item, -1 for none.
+    void OnLeadSelected(int index);
+    void OnChooseMusic();
+    void OnStopMusic();
+    void OnPreviewMusic();
+    void OnNextSeason();
+    // "对话框提示": asked each time an alert box could be shown.
+    void SetAlertBoxesWanted(bool wanted) { m_bAlertBoxes = wanted; }
+    // The save at an orderly end; never blocks.
+    SaveResult SaveReminders();
+
+    PlantingForm& Form() { return m_form; }
+    const QString& Note() const { return m_strNote; }
+    void SetNote(const QString& note) { m_strNote = note; }
+    int LeadMinutes() const { return m_nLeadMinutes; }
+    // The selector's item for the lead, -1 for a lead it does not offer.
+    int LeadSelectorIndex() const;
+    const QString& Music() const { return m_strMusic; }
+    const QString& MusicLabel() const { return m_strMusicLabel; }
+    bool NextSeasonEnabled() const { return m_bNextSeason; }
+    // The reminder last clicked, by id, or -1; stays with that reminder when
+    // rows above it go away.
+    qint64 SelectedRowId() const { return m_nSelRowId; }
+
+    ReminderTable& Table() { return *m_table; }
+    TickEngine& Engine() { return *m_engine; }
+    TickTimer& SecondTimer() { return m_timer; }
+    PersistenceController* Persistence() const { return m_persistence.get(); }
+
+    // What loading tells the user; empty when there is nothing to tell.
+    static QString LoadReport(const LoadResult& loaded);
+
+signals:
+    void message(const QString& text);
+    void clockTextChanged(const QString& text);
+    void nextSeasonEnabled(bool enabled);
+    void stopMusicEnabled(bool enabled);
+    void musicLabelChanged(const QString& text);
+    void leadSelectorChanged(int index);
+
+private:
+    void LoadReminders();
+    void SetLeadMinutes(int minutes);
+    void SetNextSeasonEnabled(bool enabled);
+    void SetMusicLabel(const QString& text);
+    void ClearSelection() { m_nSelRowId = -1; }
+    void ChangeMade();
+    void TellLater(const QString& text);
+    // The second of the latest tick, which the clock shows; now before it.
+    qint64 ReferenceTime() const;
+
+    Ports m_ports;
+    PlantingForm m_form;
+    QString m_strNote;
+    int m_nLeadMinutes = kDefaultLeadMinutes;
+    qint64 m_nSelRowId = -1;
+    QString m_strMusic;
+    QString m_strMusicLabel = DefaultMusicLabel();
+    bool m_bNextSeason = false;
+    bool m_bAlertBoxes = true;
+    TickTimer m_timer;
+    ReminderTable* m_table;
+    TickEngine* m_engine;
+    AlertQueue* m_alertQueue;
+    std::unique_ptr<ReminderStore> m_store;
+    std::unique_ptr<PersistenceController> m_persistence;
+};
