@@ -254,7 +254,7 @@ LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
     if (unclean)
         problems << QStringLiteral("有文字不是有效的 GBK 编码");
     if (unpadded)
-        problems << QStringLiteral("文字结尾之后或文件头之后有本应为零的字节");
+        problems << QStringLiteral("文字结尾之后或文件头之后有字节，下次保存时无法原样写回");
 
     if (problems.isEmpty()) {
         result.status = LoadStatus::Whole;
