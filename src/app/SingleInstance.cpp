@@ -13,6 +13,9 @@ namespace {
 
 // Unix socket paths hold 108 bytes with the terminator.
 constexpr int kMaxSocketPath = 100;
+// A first answers once its event loop runs, which a slow start-up (a big data
+// file, a loaded machine) delays; a hung one never does.
+constexpr qint64 kAnswerWithinMs = 5000;
 
 } // namespace
 
@@ -125,9 +128,9 @@ bool SingleInstance::askRunningInstance() {
     // A hung holder accepts and takes the line in the kernel; only its answer counts.
     QElapsedTimer waited;
     waited.start();
-    while (!socket.canReadLine() && waited.elapsed() < 2000 &&
+    while (!socket.canReadLine() && waited.elapsed() < kAnswerWithinMs &&
            socket.state() == QLocalSocket::ConnectedState)
-        socket.waitForReadyRead(int(2000 - waited.elapsed()));
+        socket.waitForReadyRead(int(kAnswerWithinMs - waited.elapsed()));
     const QByteArray answer = socket.readLine(16);
     socket.abort();
     return answer == AnswerMessage();

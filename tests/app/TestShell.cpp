@@ -248,7 +248,7 @@ private slots:
         QWidget owner;
         owner.show();
         int done = 0;
-        MessageBoxNotice(&owner)(QStringLiteral("<b>/d</b>"), [&done] { ++done; });
+        MessageBoxNotice (&owner)(QStringLiteral("<b>/d</b>"), [&done] { ++done; });
         auto* box = owner.findChild<QMessageBox*>();
         QVERIFY(box);
         QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
@@ -287,7 +287,7 @@ private slots:
         waited.start();
         SingleInstance taker(lock, name);
         QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
-        QVERIFY(waited.elapsed() < 8000);
+        QVERIFY(waited.elapsed() < 10000);
         QVERIFY(handsOverTo(taker));
     }
 

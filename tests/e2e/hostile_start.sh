@@ -46,7 +46,7 @@ echo "deleted data folder: the second start handed over"
 # 3. A first that hangs (stopped) is taken over within seconds, and the log says why.
 kill -STOP $first
 "$bin" 2>"$work/err3" & second=$!
-ends $second 8 && fail "a start beside a hung first ended ($(cat "$work/err3"))"
+ends $second 10 && fail "a start beside a hung first ended ($(cat "$work/err3"))"
 grep -q "no answer from the running Fruitwake" "$work/err3" || fail "log: $(cat "$work/err3")"
 kill -TERM $second; ends $second 15 || fail "the taker did not end"
 { kill -9 $first; wait $first; } 2>/dev/null
