@@ -12,7 +12,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
-  desktop-file-utils appstream dpkg-dev file valgrind
+  desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
+  at-spi2-core python3-pyatspi dbus openbox
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

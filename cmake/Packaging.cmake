@@ -17,9 +17,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Fruitwake developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links are found by dpkg-shlibdeps; the plug-ins it
-# loads at run time (platform windows, sound through GStreamer) are named here.
+# loads at run time (platform windows, sound through GStreamer) and Qt's own
+# Chinese texts are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
 include(CPack)

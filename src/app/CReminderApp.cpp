@@ -4,6 +4,7 @@
 #include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
 #include "app/ProgramIcon.h"
+#include "app/QtChinese.h"
 #include "app/QtShellPorts.h"
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
@@ -16,6 +17,7 @@
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
     setWindowIcon(ProgramIcon::Icon());
+    InstallQtChinese(this);
 }
 
 void CReminderApp::SetNames() {
@@ -23,14 +25,15 @@ void CReminderApp::SetNames() {
     setOrganizationName(QString());
 }
 
-int CReminderApp::Run() {
+int CReminderApp::Run(bool startHidden) {
     // First of all: a signal during start-up is kept and ends the run as soon
     // as the loop runs, and no start-up step waits without limit.
     UnixSignals signalWatch;
     const QString dataFile = ReminderStore::DefaultPath();
     // One Fruitwake per data file, so two writers never race on it.
     const auto instance = SingleInstance::ForDataFile(dataFile);
-    switch (instance->start()) {
+    // A hidden start (autostart) leaves a running window as it is.
+    switch (instance->start(!startHidden)) {
     case SingleInstance::Outcome::AlreadyRunning:
         return 0;
     case SingleInstance::Outcome::Failed: {
@@ -68,6 +71,9 @@ int CReminderApp::Run() {
     connect(instance.get(), &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);
 
-    dlg.show();
+    if (startHidden)
+        shell.requestMinimize(); // into the tray, or minimised where there is none
+    else
+        dlg.show();
     return exec();
 }

@@ -6,6 +6,7 @@
 #include "app/NoteValidator.h"
 #include "app/QtAlertPresenter.h"
 #include "app/ShellController.h"
+#include "app/WindowFitter.h"
 #include "catalogue/TimeText.h"
 #include "controls/CDigitGateEdit.h"
 #include "controls/CFlipSortListCtrl.h"
@@ -85,16 +86,20 @@ void CReminderDlg::BuildControls() {
     setFixedSize(du.x(ControlTable::kDialogWidth), du.y(ControlTable::kDialogHeight));
 
     QWidget* previousFocusable = nullptr;
+    QWidget* tableFrame = nullptr;
     for (const ControlTable::Control& c : ControlTable::MainDialog()) {
         QWidget* w = ControlFactory::Make(c, this);
         w->setGeometry(du.rect(c.x, c.y, c.w, ControlFactory::ClosedHeight(c)));
         w->setAccessibleName(c.accessibleName);
         if (c.has(ControlTable::Disabled))
             w->setEnabled(false);
-        if (c.has(ControlTable::NoTabStop))
+        // The soil choice is reached as one group, below.
+        if (c.has(ControlTable::NoTabStop) && c.kind != Kind::Radio)
             w->setFocusPolicy(Qt::ClickFocus);
-        if (c.kind == Kind::GroupBox)
+        if (c.kind == Kind::GroupBox) {
             MakeTransparentCaption(w);
+            tableFrame = w;
+        }
         if (c.id != Id::None) {
             w->setObjectName(ControlTable::ObjectName(c.id));
             m_controls.insert(c.id, w);
@@ -143,18 +148,52 @@ void CReminderDlg::BuildControls() {
     // The data file keeps 32-bit instants.
     m_dtpPlant->setDateTimeRange(QDateTime::fromSecsSinceEpoch(TimeText::kMinStorable),
                                  QDateTime::fromSecsSinceEpoch(TimeText::kMaxStorable));
+
+    // A value label's accessible name is its text, so a screen reader hears
+    // the value, kept current by the label; the caption beside it describes it.
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k) {
+        m_lblPanel[k]->setAccessibleDescription(m_lblPanel[k]->accessibleName());
+        m_lblPanel[k]->setAccessibleName(QString());
+    }
+    m_lblClock->setAccessibleDescription(QString::fromUtf8("当前时间"));
+    m_lblClock->setAccessibleName(QString());
+    m_lblMusic->setAccessibleDescription(QString::fromUtf8("音乐："));
+    m_lblMusic->setAccessibleName(QString());
+
+    // One tab stop for the soil choice, on the checked button; the arrow keys
+    // move between the two. Checked before the handlers are connected, as the
+    // start-up check below then changes nothing.
+    m_radOrdinary->setChecked(true);
+    for (QRadioButton* r : {m_radOrdinary, m_radRedSoil})
+        connect(r, &QAbstractButton::toggled, this, [this] {
+            for (QRadioButton* b : {m_radOrdinary, m_radRedSoil})
+                b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    m_radRedSoil->setFocusPolicy(Qt::ClickFocus);
+
+    // On a screen too small for the template the reminder table gives way.
+    // The table keeps its header and about three rows at least.
+    new WindowFitter(this, {m_listReminders, tableFrame}, du.y(32));
 }
 
 void CReminderDlg::ConnectSignals() {
     connect(m_btnAdd, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
     connect(m_btnDelete, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
     connect(m_listReminders, &CFlipSortListCtrl::rowClicked, this, &CReminderDlg::OnReminderClick);
-    connect(m_chkFriend, &QCheckBox::clicked, this, &CReminderDlg::OnFriendCropClicked);
+    // State changes, not clicks: the keyboard, an assistive technology's
+    // toggle and code change the form as a click does, once per change.
+    connect(m_chkFriend, &QCheckBox::toggled, this, &CReminderDlg::OnFriendCropClicked);
     connect(m_cmbCrop, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnCropSelChange);
     connect(m_cmbSeason, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnSeasonSelChange);
     connect(m_dtpPlant, &QDateTimeEdit::dateTimeChanged, this, &CReminderDlg::OnPlantTimeChange);
-    connect(m_radOrdinary, &QRadioButton::clicked, this, &CReminderDlg::OnSoilOrdinary);
-    connect(m_radRedSoil, &QRadioButton::clicked, this, &CReminderDlg::OnSoilRedSoil);
+    connect(m_radOrdinary, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            OnSoilOrdinary();
+    });
+    connect(m_radRedSoil, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            OnSoilRedSoil();
+    });
     connect(m_cmbLead, &QComboBox::activated, this, &CReminderDlg::OnLeadMinutesChange);
     connect(m_btnChooseMusic, &QPushButton::clicked, this, &CReminderDlg::OnChooseMusic);
     connect(m_btnStopMusic, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
@@ -230,37 +269,37 @@ void mirror(QLineEdit* edit, const QString& text) {
 void CReminderDlg::UpdateData(bool saveAndValidate) {
     PlantingForm& form = m_desk->Form();
     if (saveAndValidate) {
-        form.setCropSelection(m_cmbCrop->currentIndex());
-        form.setSeasonSelection(m_cmbSeason->currentIndex());
-        form.setStageSelection(m_cmbStage->currentIndex());
-        form.setPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
-        form.setHoursText(m_editHours->text());
-        form.setMinutesText(m_editMinutes->text());
+        form.SetCropSelection(m_cmbCrop->currentIndex());
+        form.SetSeasonSelection(m_cmbSeason->currentIndex());
+        form.SetStageSelection(m_cmbStage->currentIndex());
+        form.SetPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
+        form.SetHoursText(m_editHours->text());
+        form.SetMinutesText(m_editMinutes->text());
         m_desk->SetNote(m_editNote->text());
         return;
     }
-    mirror(m_cmbCrop, form.crops());
-    mirror(m_cmbSeason, form.seasons());
-    mirror(m_cmbStage, form.stages());
+    mirror(m_cmbCrop, form.Crops());
+    mirror(m_cmbSeason, form.Seasons());
+    mirror(m_cmbStage, form.Stages());
     {
         const QSignalBlocker block(m_dtpPlant);
-        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.plant())
-            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.plant()));
+        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.Plant())
+            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.Plant()));
     }
-    m_dtpPlant->setEnabled(form.pickerEnabled());
-    const bool friendFields = form.friendFieldsEnabled();
+    m_dtpPlant->setEnabled(form.PickerEnabled());
+    const bool friendFields = form.FriendFieldsEnabled();
     for (QWidget* w :
          std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
         w->setEnabled(friendFields);
     {
         const QSignalBlocker block(m_chkFriend);
-        m_chkFriend->setChecked(form.friendMode());
+        m_chkFriend->setChecked(form.FriendMode());
     }
-    mirror(m_editHours, form.hoursText());
-    mirror(m_editMinutes, form.minutesText());
+    mirror(m_editHours, form.HoursText());
+    mirror(m_editMinutes, form.MinutesText());
     mirror(m_editNote, m_desk->Note());
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k]->setText(form.panel()[k]);
+        m_lblPanel[k]->setText(form.Panel()[k]);
 }
 
 template <class F> void CReminderDlg::WithForm(F&& handler) {

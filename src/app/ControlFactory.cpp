@@ -1,5 +1,7 @@
 #include "app/ControlFactory.h"
 
+#include "controls/CCaptionCombo.h"
+#include "controls/CDateTimePicker.h"
 #include "controls/CDigitGateEdit.h"
 #include "controls/CFlipSortListCtrl.h"
 #include "controls/CInkStatic.h"
@@ -62,9 +64,9 @@ QWidget* Make(const ControlTable::Control& c, QWidget* parent) {
         return b;
     }
     case Kind::DateTime:
-        return new QDateTimeEdit(parent);
+        return new CDateTimePicker(parent);
     case Kind::ComboBox: {
-        auto* cb = new QComboBox(parent);
+        auto* cb = new CCaptionCombo(parent);
         cb->setMaxVisibleItems(qMax(1, (c.h - kClosedComboHeight) / kListLineHeight));
         return cb;
     }

@@ -12,7 +12,10 @@ DialogServices DialogServices::System() {
     DialogServices s;
     s.now = [] { return QDateTime::currentSecsSinceEpoch(); };
     s.showMessage = [](QWidget* parent, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, parent);
+        // The no-song note is a plain box; refusals and file troubles warn.
+        const auto icon =
+            text == MusicChoice::NoSongText() ? QMessageBox::NoIcon : QMessageBox::Warning;
+        QMessageBox box(icon, AppCaption(), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };

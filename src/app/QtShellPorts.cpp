@@ -4,11 +4,56 @@
 #include "app/ProgramIcon.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QWindow>
+
+namespace {
+
+// X11 window managers take the minimised state only from a window already on
+// screen, and a window first shown minimised is mapped as a normal one: it is
+// minimised again once it is there.
+class MinimiseWhenMapped final : public QObject {
+public:
+    explicit MinimiseWhenMapped(QWidget* window) : QObject(window), m_window(window) {
+        setObjectName(Name());
+        window->windowHandle()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                // Meanwhile reported back as normal (and active).
+                m_window->setWindowState((m_window->windowState() & ~Qt::WindowActive) |
+                                         Qt::WindowMinimized);
+                setObjectName(QString());
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+    // Brought forward before it was on screen: no longer wanted.
+    static void Cancel(QWidget* window) { delete Pending(window); }
+    static void Arm(QWidget* window) {
+        if (!Pending(window))
+            new MinimiseWhenMapped(window);
+    }
+
+private:
+    static QString Name() { return QStringLiteral("fw-minimise-when-mapped"); }
+    static QObject* Pending(QWidget* window) {
+        return window->findChild<QObject*>(Name(), Qt::FindDirectChildrenOnly);
+    }
+    QWidget* m_window;
+};
+
+} // namespace
 
 void QtWindowPort::showAndActivate() {
     if (!m_window)
         return;
+    MinimiseWhenMapped::Cancel(m_window);
     m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     m_window->show();
     m_window->raise();
@@ -24,8 +69,12 @@ void QtWindowPort::hide() {
 }
 
 void QtWindowPort::showMinimized() {
-    if (m_window)
-        m_window->showMinimized();
+    if (!m_window)
+        return;
+    const bool onScreen = m_window->windowHandle() && m_window->windowHandle()->isExposed();
+    m_window->showMinimized();
+    if (!onScreen && m_window->windowHandle() && QGuiApplication::platformName() == u"xcb")
+        MinimiseWhenMapped::Arm(m_window);
 }
 
 bool QtWindowPort::isVisible() const {

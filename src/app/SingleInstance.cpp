@@ -61,7 +61,7 @@ std::unique_ptr<SingleInstance> SingleInstance::ForDataFile(const QString& dataF
     return std::make_unique<SingleInstance>(lock, server, parent);
 }
 
-SingleInstance::Outcome SingleInstance::start() {
+SingleInstance::Outcome SingleInstance::start(bool askForward) {
     if (m_lock->isLocked())
         return Outcome::Primary;
     QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
@@ -71,9 +71,9 @@ SingleInstance::Outcome SingleInstance::start() {
             m_error = QStringLiteral("cannot create the lock file %1").arg(m_lockPath);
             return Outcome::Unguarded;
         }
-        if (askRunningInstance())
+        if (askRunningInstance(askForward))
             return Outcome::AlreadyRunning;
-        const Outcome taken = takeOver();
+        const Outcome taken = takeOver(askForward);
         if (taken != Outcome::Primary)
             return taken;
     }
@@ -88,7 +88,7 @@ SingleInstance::Outcome SingleInstance::start() {
     return Outcome::Primary;
 }
 
-SingleInstance::Outcome SingleInstance::takeOver() {
+SingleInstance::Outcome SingleInstance::takeOver(bool askForward) {
     qint64 pid = 0;
     QString host, app;
     m_lock->getLockInfo(&pid, &host, &app);
@@ -101,7 +101,7 @@ SingleInstance::Outcome SingleInstance::takeOver() {
         if (m_lock->tryLock(0))
             return Outcome::Primary;
         // Another start took over first.
-        if (m_lock->error() == QLockFile::LockFailedError && askRunningInstance())
+        if (m_lock->error() == QLockFile::LockFailedError && askRunningInstance(askForward))
             return Outcome::AlreadyRunning;
     }
     m_error = QStringLiteral("另一个 Fruitwake%1没有响应，它的锁文件 %2 也无法替换。")
@@ -111,7 +111,7 @@ SingleInstance::Outcome SingleInstance::takeOver() {
     return Outcome::Failed;
 }
 
-bool SingleInstance::askRunningInstance() {
+bool SingleInstance::askRunningInstance(bool askForward) {
     QLocalSocket socket;
     // The first instance may be between taking the lock and listening.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -123,7 +123,7 @@ bool SingleInstance::askRunningInstance() {
     }
     if (socket.state() != QLocalSocket::ConnectedState)
         return false;
-    socket.write(ActivateMessage());
+    socket.write(askForward ? ActivateMessage() : PingMessage());
     socket.waitForBytesWritten(1000);
     // A hung holder accepts and takes the line in the kernel; only its answer counts.
     QElapsedTimer waited;
@@ -147,7 +147,7 @@ void SingleInstance::onNewConnection() {
             }
             const QByteArray line = peer->readLine(64);
             // Answered at once, before the window comes forward.
-            if (line == ActivateMessage()) {
+            if (line == ActivateMessage() || line == PingMessage()) {
                 peer->write(AnswerMessage());
                 peer->flush();
             }

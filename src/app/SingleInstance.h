@@ -30,20 +30,23 @@ public:
     static std::unique_ptr<SingleInstance> ForDataFile(const QString& dataFile,
                                                        QObject* parent = nullptr);
 
-    Outcome start();
+    // askForward false: a running instance is found but not disturbed.
+    Outcome start(bool askForward = true);
     QString lockPath() const { return m_lockPath; }
     QString serverName() const { return m_serverName; }
     QString errorText() const { return m_error; }
 
     static QByteArray ActivateMessage() { return QByteArrayLiteral("activate\n"); }
+    // Asks only whether the first is alive, as a hidden start does.
+    static QByteArray PingMessage() { return QByteArrayLiteral("ping\n"); }
     static QByteArray AnswerMessage() { return QByteArrayLiteral("ok\n"); }
 
 signals:
     void activationRequested();
 
 private:
-    bool askRunningInstance();
-    Outcome takeOver();
+    bool askRunningInstance(bool askForward);
+    Outcome takeOver(bool askForward);
     void onNewConnection();
 
     QString m_lockPath;

@@ -1,6 +1,16 @@
 #include "app/CReminderApp.h"
+#include "app/CommandLine.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
+    // Before the application object, which needs a display.
+    const CommandLine::Outcome cl = CommandLine::Parse(CommandLine::FromArgv(argc, argv));
+    if (!cl.run) {
+        std::fputs(cl.out.toLocal8Bit().constData(), stdout);
+        std::fputs(cl.err.toLocal8Bit().constData(), stderr);
+        return cl.exitCode;
+    }
     CReminderApp app(argc, argv);
-    return app.Run();
+    return app.Run(cl.hidden);
 }

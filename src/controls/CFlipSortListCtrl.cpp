@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 CFlipSortListCtrl::CFlipSortListCtrl(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -9,6 +11,7 @@ CFlipSortListCtrl::CFlipSortListCtrl(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     // The order goes into the model itself, so the view's own sorting stays off.
     setSortingEnabled(false);
@@ -50,4 +53,18 @@ void CFlipSortListCtrl::mouseReleaseEvent(QMouseEvent* event) {
         return;
     const QModelIndex index = indexAt(event->position().toPoint());
     emit rowClicked(index.isValid() ? index.row() : -1);
+}
+
+void CFlipSortListCtrl::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (!hasFocus() || currentIndex().isValid())
+        return;
+    QStyleOptionFocusRect option;
+    option.initFrom(viewport());
+    // However the focus came, as there is no row to show it otherwise.
+    option.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+    option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Base);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

@@ -5,6 +5,8 @@
 
 // Reminder table view: a click on any header orders the rows by ripening time
 // (column 3), ascending first; a second click on the same header reverses it.
+// Tab leaves the table (arrows move between rows); with the focus and no row
+// to mark, the whole view shows a focus frame.
 class CFlipSortListCtrl : public QTableView {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool m_bAscending = true;

@@ -43,11 +43,11 @@ ReminderDesk::~ReminderDesk() = default;
 
 void ReminderDesk::Start() {
     ClearSelection();
-    m_form.setPlant(m_ports.clock.now());
+    m_form.SetPlant(m_ports.clock.now());
     m_timer.start();
     SetLeadMinutes(kDefaultLeadMinutes);
     LoadReminders();
-    m_form.FillCropList(m_form.soilKind());
+    m_form.FillCropList(m_form.Soil());
 }
 
 QString ReminderDesk::LoadReport(const LoadResult& loaded) {

@@ -45,12 +45,12 @@ void PlantingForm::OnSoilRedSoil() {
     FillCropList(m_nSoilKind);
 }
 
-CropSpec PlantingForm::selectedCrop() const {
+CropSpec PlantingForm::SelectedCrop() const {
     return CropCatalogue::GetCrop(m_nSoilKind, m_crops.selected);
 }
 
 void PlantingForm::OnCropSelChange(qint64 now) {
-    const CropSpec crop = selectedCrop();
+    const CropSpec crop = SelectedCrop();
     m_seasons.items.clear();
     for (int s = 0; s < crop.seasons && s < kMaxSeasons; ++s)
         m_seasons.items << CropCatalogue::SeasonName(s);
@@ -78,7 +78,7 @@ void PlantingForm::OnFriendCropClicked(bool checked) {
 }
 
 void PlantingForm::RefreshSchedule() {
-    const CropSpec crop = selectedCrop();
+    const CropSpec crop = SelectedCrop();
     for (int k = 1; k <= kPanelLines; ++k)
         m_panel[k - 1] = k <= crop.seasons
                              ? TimeText::Format(Schedule::RipeningTime(m_plant, crop, k))
@@ -100,7 +100,7 @@ void PlantingForm::ShowRowSchedule(int cropIndex, const QString& cropName, qint6
 
 PlantingForm::NewReminder PlantingForm::Describe(qint64 reference) const {
     NewReminder r;
-    const CropSpec crop = selectedCrop();
+    const CropSpec crop = SelectedCrop();
     r.cropIndex = m_crops.selected;
     r.cropName = crop.name;
     if (m_bFriend) {

@@ -13,7 +13,7 @@ struct ChoiceList {
     int selected = -1;
 
     bool operator==(const ChoiceList&) const = default;
-    QString selectedText() const {
+    QString SelectedText() const {
         return selected >= 0 && selected < items.size() ? items[selected] : QString();
     }
 };
@@ -52,26 +52,26 @@ public:
     void ShowRowSchedule(int cropIndex, const QString& cropName, qint64 plant, int seasonNo);
 
     // What the user changed in the widgets.
-    void setCropSelection(int pos) { m_crops.selected = clampSel(m_crops, pos); }
-    void setSeasonSelection(int pos) { m_seasons.selected = clampSel(m_seasons, pos); }
-    void setStageSelection(int pos) { m_stages.selected = clampSel(m_stages, pos); }
-    void setPlant(qint64 plant) { m_plant = ClampPlant(plant); }
-    void setHoursText(const QString& t) { m_strHours = t; }
-    void setMinutesText(const QString& t) { m_strMinutes = t; }
+    void SetCropSelection(int pos) { m_crops.selected = ClampSel(m_crops, pos); }
+    void SetSeasonSelection(int pos) { m_seasons.selected = ClampSel(m_seasons, pos); }
+    void SetStageSelection(int pos) { m_stages.selected = ClampSel(m_stages, pos); }
+    void SetPlant(qint64 plant) { m_plant = ClampPlant(plant); }
+    void SetHoursText(const QString& t) { m_strHours = t; }
+    void SetMinutesText(const QString& t) { m_strMinutes = t; }
 
-    SoilKind soilKind() const { return m_nSoilKind; }
-    const ChoiceList& crops() const { return m_crops; }
-    const ChoiceList& seasons() const { return m_seasons; }
-    const ChoiceList& stages() const { return m_stages; }
-    bool friendMode() const { return m_bFriend; }
-    const QString& hoursText() const { return m_strHours; }
-    const QString& minutesText() const { return m_strMinutes; }
-    qint64 plant() const { return m_plant; }
-    bool pickerEnabled() const { return !m_bFriend; }
-    bool friendFieldsEnabled() const { return m_bFriend; }
-    const PanelLines& panel() const { return m_panel; }
-    int cropIndex() const { return m_crops.selected; }
-    CropSpec selectedCrop() const;
+    SoilKind Soil() const { return m_nSoilKind; }
+    const ChoiceList& Crops() const { return m_crops; }
+    const ChoiceList& Seasons() const { return m_seasons; }
+    const ChoiceList& Stages() const { return m_stages; }
+    bool FriendMode() const { return m_bFriend; }
+    const QString& HoursText() const { return m_strHours; }
+    const QString& MinutesText() const { return m_strMinutes; }
+    qint64 Plant() const { return m_plant; }
+    bool PickerEnabled() const { return !m_bFriend; }
+    bool FriendFieldsEnabled() const { return m_bFriend; }
+    const PanelLines& Panel() const { return m_panel; }
+    int CropIndex() const { return m_crops.selected; }
+    CropSpec SelectedCrop() const;
 
     // The reminder the form describes. In friend mode `reference` is the
     // moment the remaining hours and minutes count from.
@@ -89,7 +89,7 @@ public:
 private:
     // The data file holds 32-bit instants, so the picker never leaves them.
     static qint64 ClampPlant(qint64 t);
-    static int clampSel(const ChoiceList& l, int pos) {
+    static int ClampSel(const ChoiceList& l, int pos) {
         return pos >= 0 && pos < l.items.size() ? pos : l.selected;
     }
 

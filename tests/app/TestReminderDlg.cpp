@@ -1,18 +1,26 @@
 #include "alarm/AlarmFakes.h"
 #include "app/CReminderDlg.h"
 #include "app/DialogUnits.h"
+#include "app/QtChinese.h"
 #include "catalogue/TimeText.h"
 #include "controls/CFlipSortListCtrl.h"
 #include "desk/ReminderDesk.h"
 #include "reminders/ReminderTable.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <ctime>
 #include <memory>
 
@@ -22,7 +30,7 @@ namespace {
 
 // The real window with fake sound, boxes and chooser, and a clock the test moves.
 struct Harness {
-    qint64 now = TimeText::Parse(QStringLiteral("2009-10-01 12:00:00")).value_or(-1);
+    qint64 now = 1254369600; // 2009-10-01 12:00:00 in Asia/Shanghai
     QStringList log, messages;
     QString chooserAnswer;
     FakeChime chime{&log};
@@ -105,7 +113,9 @@ private slots:
             const auto found = h.dlg->findChildren<QWidget*>(ControlTable::ObjectName(c.id));
             QCOMPARE(found.size(), 1);
             QCOMPARE(found[0]->geometry().topLeft(), QPoint(du.x(c.x), du.y(c.y)));
-            QVERIFY(!found[0]->accessibleName().isEmpty());
+            QVERIFY(!QAccessible::queryAccessibleInterface(found[0])
+                         ->text(QAccessible::Name)
+                         .isEmpty());
             if (found[0]->focusPolicy() & Qt::TabFocus)
                 expectedChain << found[0]->objectName();
         }
@@ -114,7 +124,8 @@ private slots:
             if (w->objectName().startsWith(u"idc_") && (w->focusPolicy() & Qt::TabFocus))
                 chain << w->objectName();
         QCOMPARE(chain, expectedChain);
-        QVERIFY(!chain.contains(ControlTable::ObjectName(Id::Ordinary)));
+        QVERIFY(chain.contains(ControlTable::ObjectName(Id::Ordinary)) &&
+                !chain.contains(ControlTable::ObjectName(Id::RedSoil)));
     }
 
     void enterAndEscapeDoNothing() {
@@ -131,6 +142,103 @@ private slots:
             }
         QVERIFY(h.dlg->isVisible());
         QCOMPARE(finished.count() + returned.count() + h.table().count(), 0);
+    }
+
+    // Tab leaves the table and the picker at once; the soil choice is one
+    // stop, on the checked button; a focused empty table shows its focus.
+    void keyboardReach() {
+        Harness h;
+        h.dlg->show();
+        QApplication::setActiveWindow(h.dlg.get());
+        QVERIFY(QTest::qWaitForWindowActive(h.dlg.get()));
+        CFlipSortListCtrl* table = h.dlg->ReminderView();
+        table->setFocus();
+        QTRY_VERIFY(table->hasFocus());
+        const QImage focused = table->grab().toImage();
+        table->clearFocus();
+        QVERIFY(focused != table->grab().toImage());
+        auto tabFrom = [&](Id id, Qt::Key key = Qt::Key_Tab) {
+            h.c(id)->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), key);
+            return QApplication::focusWidget()->objectName();
+        };
+        h.click(Id::Add);
+        h.click(Id::Add);
+        h.clickRow(0);
+        QCOMPARE(tabFrom(Id::ReminderList), ControlTable::ObjectName(Id::Lead));
+        QCOMPARE(tabFrom(Id::ReminderList, Qt::Key_Backtab),
+                 ControlTable::ObjectName(Id::FriendCrop));
+        QCOMPARE(tabFrom(Id::PlantTime), ControlTable::ObjectName(Id::Crop));
+        QCOMPARE(tabFrom(Id::Crop, Qt::Key_Backtab), ControlTable::ObjectName(Id::PlantTime));
+        auto* picker = h.c<QDateTimeEdit>(Id::PlantTime); // entered from behind: on its last field
+        QTest::keyClick(picker, Qt::Key_Left);
+        QTest::keyClick(picker, Qt::Key_Left);
+        QCOMPARE(picker->currentSection(), QDateTimeEdit::HourSection);
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::Ordinary));
+        QTest::keyClick(h.c(Id::Ordinary), Qt::Key_Right);
+        QVERIFY(h.c<QRadioButton>(Id::RedSoil)->isChecked() && h.c(Id::RedSoil)->hasFocus());
+        QCOMPARE(h.text(Id::Crop), QStringLiteral("瓶子树"));
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::RedSoil));
+    }
+
+    // What a screen reader reads and does: value labels named by their
+    // values, combo boxes by their captions, a toggle acting as a click.
+    void screenReader() {
+        Harness h;
+        auto a11y = [&](Id id) { return QAccessible::queryAccessibleInterface(h.c(id)); };
+        auto toggle = [&](Id id) {
+            a11y(id)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        toggle(Id::RedSoil);
+        QCOMPARE(h.text(Id::Crop), QStringLiteral("瓶子树"));
+        QStringList values;
+        for (Id id : ControlTable::kPanelValueIds)
+            values << a11y(id)->text(QAccessible::Name) + u'/' + h.text(id);
+        QCOMPARE(values.first(), u"2009-10-02 13:00:00/2009-10-02 13:00:00");
+        QCOMPARE(values.last(), u"--.--.--/--.--.--");
+        QCOMPARE(a11y(Id::Season9Ripe)->text(QAccessible::Description),
+                 QStringLiteral("第九季成熟时间："));
+        h.dlg->OnTimer();
+        QCOMPARE(a11y(Id::Clock)->text(QAccessible::Name), TimeText::Format(h.now));
+        h.chooserAnswer = QStringLiteral("/music/a.mp3");
+        h.click(Id::ChooseMusic);
+        QCOMPARE(a11y(Id::MusicLabel)->text(QAccessible::Name) +
+                     a11y(Id::MusicLabel)->text(QAccessible::Description),
+                 QStringLiteral("/music/a.mp3音乐："));
+        QCOMPARE(a11y(Id::Lead)->text(QAccessible::Name) + a11y(Id::Lead)->text(QAccessible::Value),
+                 QStringLiteral("距离成熟5"));
+        QCOMPARE(a11y(Id::Crop)->text(QAccessible::Name), QStringLiteral("作物选择："));
+        h.click(Id::Add);
+        QCOMPARE(h.table().row(0).cropName, QStringLiteral("瓶子树"));
+        toggle(Id::FriendCrop);
+        QVERIFY(h.c(Id::FriendHours)->isEnabled() && !h.c(Id::PlantTime)->isEnabled());
+        toggle(Id::FriendCrop);
+        QVERIFY(!h.c(Id::FriendHours)->isEnabled() && h.c(Id::PlantTime)->isEnabled());
+    }
+
+    // Qt's own texts in Chinese; the no-song box is a plain one.
+    void chineseBoxes() {
+        if (!InstallQtChinese(qApp))
+            QSKIP("Qt's Chinese catalogues (qt6-translations-l10n) are not installed");
+        QMessageBox question(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(question.button(QMessageBox::Ok)->text() +
+                     question.button(QMessageBox::Cancel)->text(),
+                 QStringLiteral("确定取消"));
+        QStringList seen;
+        for (const QString& text : {QStringLiteral("当前没有选择歌曲！"), QStringLiteral("x")}) {
+            QTimer::singleShot(0, [&seen] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen << QString::number(box->icon()) + box->buttons().at(0)->text();
+                box->accept();
+            });
+            DialogServices::System().showMessage(nullptr, text);
+        }
+        QCOMPARE(seen, (QStringList{"0确定", "2确定"}));
+        Harness h;
+        auto* picker = h.c<QDateTimeEdit>(Id::PlantTime);
+        QCOMPARE(picker->locale().name() + picker->calendarWidget()->locale().name(),
+                 QStringLiteral("zh_CNzh_CN"));
     }
 
     // The widgets reach the desk and show what it decides.

@@ -1,5 +1,7 @@
 #include "app/CAboutBox.h"
+#include "app/CommandLine.h"
 #include "app/QtShellPorts.h"
+#include "app/ScreenFit.h"
 #include "app/ShellController.h"
 #include "app/SingleInstance.h"
 
@@ -267,19 +269,22 @@ private slots:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
         // The running one answers from this thread while the new start waits in its own.
-        const auto handsOverTo = [&](SingleInstance& running) {
+        // A hidden start (forward false) only learns that the first lives.
+        const auto handsOverTo = [&](SingleInstance& running, bool forward = true) {
             QSignalSpy activated(&running, &SingleInstance::activationRequested);
             auto outcome = SingleInstance::Outcome::Failed;
             const std::unique_ptr<QThread> next(
-                QThread::create([&] { outcome = SingleInstance(lock, name).start(); }));
+                QThread::create([&] { outcome = SingleInstance(lock, name).start(forward); }));
             next->start();
-            const bool cameForward = activated.wait(10000);
+            const bool ended = QTest::qWaitFor([&] { return next->isFinished(); }, 10000);
             next->wait();
-            return cameForward && outcome == SingleInstance::Outcome::AlreadyRunning;
+            return ended && activated.size() == int(forward) &&
+                   outcome == SingleInstance::Outcome::AlreadyRunning;
         };
         SingleInstance first(lock, name);
         QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
         QVERIFY(handsOverTo(first));
+        QVERIFY(handsOverTo(first, false));
         // Blocked here, the first cannot answer: the next start takes over, and says why.
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("no answer from the running Fruitwake.*taking"));
@@ -301,6 +306,55 @@ private slots:
         QCOMPARE(QFileInfo(a->lockPath()).absolutePath(), runtime.path());
         QVERIFY(a->lockPath() != b->lockPath() && a->serverName() != b->serverName());
         QCOMPARE(SingleInstance::ForDataFile("/data/a/./foodinfo.dat")->lockPath(), a->lockPath());
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("outcome"); // run/hidden or exit code, stdout's start, stderr
+        QTest::newRow("none") << QStringList{} << "run||";
+        QTest::newRow("hidden") << QStringList{"--hidden"} << "hidden||";
+        QTest::newRow("toolkit's own") << QStringList{"-platform", "xcb", "-hidden"} << "hidden||";
+        QTest::newRow("help") << QStringList{"--help", "--hidden"}
+                              << "0|Usage: fruitwake [options]|";
+        QTest::newRow("version") << QStringList{"-v"} << "0|Fruitwake 1.8.0|";
+        QTest::newRow("unknown") << QStringList{"--hiden"}
+                                 << "2||fruitwake: Unknown option 'hiden'.（用 --help 查看用法）";
+        QTest::newRow("stray") << QStringList{"a b"}
+                               << "2||fruitwake: 多余的参数：a b（用 --help 查看用法）";
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        const auto o = CommandLine::Parse(QStringList{"/usr/bin/fruitwake"} + args);
+        const QString head =
+            o.run ? QString(o.hidden ? "hidden" : "run") : QString::number(o.exitCode);
+        QString err = o.err;
+        QVERIFY(err.isEmpty() || (err.endsWith(u'\n') && err.count(u'\n') == 1));
+        QTEST(head + u'|' + o.out.section(u'\n', 0, 0) + u'|' + err.trimmed(), "outcome");
+        if (o.out.startsWith(u"Usage"))
+            QVERIFY(o.out.contains(u"--hidden"));
+    }
+
+    // Inside 721 x 744 with a table of 369; frame 4/24/4/4 unless told.
+    void screenFit_data() {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<int>("frameTop");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("shrink");
+        QTest::newRow("fits") << QSize(1920, 1080) << 24 << QSize(721, 744) << 0;
+        QTest::newRow("exactly") << QSize(729, 772) << 24 << QSize(721, 744) << 0;
+        QTest::newRow("1280x720") << QSize(1280, 720) << 24 << QSize(721, 692) << 52;
+        QTest::newRow("no title bar") << QSize(1280, 720) << 0 << QSize(721, 716) << 28;
+        QTest::newRow("1024x600") << QSize(1024, 600) << 24 << QSize(721, 572) << 172;
+        QTest::newRow("table at its least") << QSize(800, 400) << 24 << QSize(721, 372) << 309;
+        QTest::newRow("narrow and low") << QSize(640, 300) << 24 << QSize(632, 272) << 309;
+    }
+    void screenFit() {
+        QFETCH(QSize, available);
+        QFETCH(int, frameTop);
+        const auto r =
+            ScreenFit::Fit({QSize(721, 744), 369, 60}, QMargins(4, frameTop, 4, 4), available);
+        QTEST(r.client, "client");
+        QTEST(r.shrink, "shrink");
     }
 
     void aboutBoxTexts() {

@@ -6,9 +6,12 @@ res=${1:?usage: check_desktop_files.sh <res dir>}
 status=0
 for f in "$res/fruitwake.desktop" "$res/fruitwake-autostart.desktop"; do
   desktop-file-validate "$f" || { echo "FAIL: $f"; status=1; }
-  grep -qx 'Exec=fruitwake' "$f" || { echo "FAIL: $f does not start fruitwake"; status=1; }
+  grep -qx 'Exec=fruitwake' "$f" || [[ $f == *autostart* ]] || { echo "FAIL: $f does not start fruitwake"; status=1; }
   grep -qx 'Icon=fruitwake' "$f" || { echo "FAIL: $f does not name the icon"; status=1; }
 done
+# Started with the session, it waits in the tray.
+grep -qx 'Exec=fruitwake --hidden' "$res/fruitwake-autostart.desktop" ||
+  { echo "FAIL: the autostart entry does not start hidden"; status=1; }
 appstreamcli validate --no-net "$res/fruitwake.metainfo.xml" || { echo "FAIL: metainfo"; status=1; }
 grep -q '<launchable type="desktop-id">fruitwake.desktop</launchable>' "$res/fruitwake.metainfo.xml" ||
   { echo "FAIL: metainfo does not launch fruitwake.desktop"; status=1; }

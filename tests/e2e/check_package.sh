@@ -28,7 +28,8 @@ done
 [ "$(dpkg-deb -f "$deb" Package)" = fruitwake ] || { echo "FAIL: package name"; status=1; }
 [ "$(dpkg-deb -f "$deb" Maintainer)" = "Fruitwake developers" ] || { echo "FAIL: maintainer"; status=1; }
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-good; do
+for dep in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-good \
+           qt6-translations-l10n; do
   [[ "$depends" == *"$dep"* ]] || { echo "FAIL: does not depend on $dep"; status=1; }
 done
 # What is installed is what was validated: the extracted files, not the sources.

@@ -1,6 +1,7 @@
 #include "catalogue/TimeText.h"
 #include "form/PlantingForm.h"
 
+#include <QDateTime>
 #include <QTest>
 #include <ctime>
 
@@ -10,14 +11,15 @@ void setZone(const char* tz) {
     tzset();
 }
 qint64 at(const char* text) {
-    return TimeText::Parse(QString::fromLatin1(text)).value_or(-1);
+    return QDateTime::fromString(QString::fromLatin1(text), u"yyyy-MM-dd HH:mm:ss")
+        .toSecsSinceEpoch();
 }
 
 // Picks an ordinary crop the way the dialog does: the new selection, then the handler.
 void choose(PlantingForm& f, const QString& name, qint64 now) {
     f.OnSoilOrdinary();
-    f.setCropSelection(int(f.crops().items.indexOf(name)));
-    QCOMPARE(f.crops().selectedText(), name);
+    f.SetCropSelection(int(f.Crops().items.indexOf(name)));
+    QCOMPARE(f.Crops().SelectedText(), name);
     f.OnCropSelChange(now);
 }
 } // namespace
@@ -33,21 +35,21 @@ private slots:
         PlantingForm f;
         f.OnFriendCropClicked(true);
         choose(f, "路易十四", 1000);
-        QCOMPARE(f.seasons().items.mid(7), (QStringList{"第八季", "第九季"})); // of nine
-        f.setSeasonSelection(8);
+        QCOMPARE(f.Seasons().items.mid(7), (QStringList{"第八季", "第九季"})); // of nine
+        f.SetSeasonSelection(8);
         f.OnSeasonSelChange();
-        QCOMPARE(f.stages(), (ChoiceList{{"开花", "成熟"}, 1})); // a later season's stages
+        QCOMPARE(f.Stages(), (ChoiceList{{"开花", "成熟"}, 1})); // a later season's stages
         for (QChar c : QStringLiteral("orrooro")) {
             const SoilKind soil = c == u'o' ? SoilKind::Ordinary : SoilKind::RedSoil;
             soil == SoilKind::Ordinary ? f.OnSoilOrdinary() : f.OnSoilRedSoil();
             const auto first = CropCatalogue::GetCrop(soil, 0);
-            QCOMPARE(f.crops().items.size(), CropCatalogue::CropCount(soil));
-            QCOMPARE(f.crops().selectedText(), first.name);
-            QCOMPARE(f.seasons(), (ChoiceList{{"第一季"}, 0}));
-            QCOMPARE(f.stages(), (ChoiceList{{"发芽", "小叶子", "大叶子", "开花", "成熟"}, 4}));
-            QCOMPARE(f.panel()[0], TimeText::Format(1000 + first.totalSpan));
+            QCOMPARE(f.Crops().items.size(), CropCatalogue::CropCount(soil));
+            QCOMPARE(f.Crops().SelectedText(), first.name);
+            QCOMPARE(f.Seasons(), (ChoiceList{{"第一季"}, 0}));
+            QCOMPARE(f.Stages(), (ChoiceList{{"发芽", "小叶子", "大叶子", "开花", "成熟"}, 4}));
+            QCOMPARE(f.Panel()[0], TimeText::Format(1000 + first.totalSpan));
         }
-        QVERIFY(f.friendMode());
+        QVERIFY(f.FriendMode());
     }
 
     // Ticking puts "0" and "30" over what was typed and enables the friend fields instead
@@ -55,12 +57,12 @@ private slots:
     void friendToggle() {
         PlantingForm f;
         for (bool on : {true, false}) {
-            f.setHoursText("-3.5");
-            f.setMinutesText("x");
+            f.SetHoursText("-3.5");
+            f.SetMinutesText("x");
             f.OnFriendCropClicked(on);
-            QCOMPARE((QStringList{f.hoursText(), f.minutesText()}),
+            QCOMPARE((QStringList{f.HoursText(), f.MinutesText()}),
                      (on ? QStringList{"0", "30"} : QStringList{"", ""}));
-            QCOMPARE(f.friendFieldsEnabled() && !f.pickerEnabled(), on);
+            QCOMPARE(f.FriendFieldsEnabled() && !f.PickerEnabled(), on);
         }
     }
 
@@ -79,30 +81,31 @@ private slots:
             setZone(*zone ? zone : "Asia/Shanghai");
             PlantingForm f;
             choose(f, crop, 1000);
-            f.setPlant(at(plant));
+            f.SetPlant(at(plant));
             f.OnPlantTimeChange();
             lines.resize(9, QStringLiteral("--.--.--"));
-            QCOMPARE(QStringList(f.panel().begin(), f.panel().end()), lines);
+            QCOMPARE(QStringList(f.Panel().begin(), f.Panel().end()), lines);
         }
     }
 
-    // A row's panel: seasons before its own ripened (R), then times (T), none past the
+    // A row's panel: seasons before its own ripened (R), then its times, none past the
     // crop's last (-), also for a season or crop a damaged file may hold.
     void panelFromRow() {
-        const qint64 plant = at("2009-10-01 00:00:00");
-        const QList<std::tuple<int, QString, int, QString>> cases{
-            {116, "木瓜", 3, "RRTTT----"},
-            {40, "苹果", 4, "RR-------"},
-            {9999, "无此作物", 1, "---------"}};
-        for (const auto& [index, crop, seasonNo, pattern] : cases) {
-            const auto c = CropCatalogue::ResolveCrop(index, crop);
+        const QList<std::tuple<int, QString, int, QString, QStringList>> cases{
+            {116,
+             "木瓜",
+             3,
+             "RRTTT----",
+             {"2009-10-04 14:00:00", "2009-10-05 10:00:00", "2009-10-06 06:00:00"}},
+            {40, "苹果", 4, "RR-------", {}},
+            {9999, "无此作物", 1, "---------", {}}};
+        for (auto [index, crop, seasonNo, pattern, times] : cases) {
             PlantingForm f;
-            f.ShowRowSchedule(index, crop, plant, seasonNo);
+            f.ShowRowSchedule(index, crop, at("2009-10-01 00:00:00"), seasonNo);
             for (int k = 0; k < 9; ++k)
-                QCOMPARE(f.panel()[k], pattern[k] == u'R'   ? QStringLiteral("已成熟")
+                QCOMPARE(f.Panel()[k], pattern[k] == u'R'   ? QStringLiteral("已成熟")
                                        : pattern[k] == u'-' ? QStringLiteral("--.--.--")
-                                                            : TimeText::Format(plant + c.totalSpan +
-                                                                               k * c.regrowSpan));
+                                                            : times.takeFirst());
         }
     }
 
@@ -113,22 +116,20 @@ private slots:
             {-3600, 0}, {qint64(INT_MAX) + 1, INT_MAX}, {1254374700, 1254374700}};
         for (const auto& [given, kept] : cases) {
             PlantingForm f(given);
-            QCOMPARE(f.plant(), kept);
-            f.setPlant(given);
-            QCOMPARE(f.plant(), kept);
+            QCOMPARE(f.Plant(), kept);
+            f.SetPlant(given);
+            QCOMPARE(f.Plant(), kept);
             f.FillCropList(SoilKind::Ordinary);
             f.OnCropSelChange(given);
-            QCOMPARE(f.plant(), kept);
+            QCOMPARE(f.Plant(), kept);
         }
         PlantingForm f(2147483000);
         f.FillCropList(SoilKind::RedSoil);
-        QCOMPARE(f.Describe(2147483000).error,
-                 QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。"));
-        QVERIFY(!f.Describe(2147483000).ok);
-        f.setCropSelection(5000);
-        f.setSeasonSelection(-3);
-        f.setStageSelection(7);
-        QCOMPARE((QList<int>{f.crops().selected, f.seasons().selected, f.stages().selected}),
+        QVERIFY(!f.Describe(2147483000).ok && !f.Describe(2147483000).error.isEmpty());
+        f.SetCropSelection(5000);
+        f.SetSeasonSelection(-3);
+        f.SetStageSelection(7);
+        QCOMPARE((QList<int>{f.Crops().selected, f.Seasons().selected, f.Stages().selected}),
                  (QList<int>{0, 0, 4}));
     }
 };

@@ -35,12 +35,6 @@ QString AlertKey(const QString& note, Alert::Kind kind, qint64 due) {
     return QStringLiteral("%1/%2@%3").arg(note).arg(int(kind)).arg(due - kStart);
 }
 
-bool Same(const StoreState& a, const StoreState& b) {
-    const auto same = [](const ReminderRow& x, const ReminderRow& y) { return x.sameContent(y); };
-    return a.musicPath == b.musicPath && a.leadMinutes == b.leadMinutes &&
-           std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(), same);
-}
-
 // A ripe alert comes at the first tick reaching its second, a warning at the
 // first reaching ripe - 60 * lead before ripe; one already past when its row
 // came (or the lead changed) never comes. A last-season row goes at the first
@@ -67,14 +61,6 @@ struct Reference {
         warn.erase(k);
         last.erase(k);
         --rows;
-    }
-    void reset(const QVector<ReminderRow>& table, qint64 now) {
-        ripe.clear();
-        warn.clear();
-        last.clear();
-        rows = 0;
-        for (const ReminderRow& r : table)
-            insert(r, now);
     }
     void setLead(int minutes, qint64 now) {
         lead = minutes;
@@ -123,56 +109,49 @@ struct Program {
     PersistenceController persistence;
 };
 
-} // namespace
-
-class TestSoak : public QObject {
-    Q_OBJECT
-private slots:
-    void thirtyDays();
-};
-
-void TestSoak::thirtyDays() {
-    QRandomGenerator rng(20091001);
-    const auto pick = [&rng](qint64 lo, qint64 hi) { // inclusive
-        return lo + qint64(rng.bounded(quint32(hi - lo + 1)));
-    };
+// One run: the program, the model it is checked against, and what it did.
+struct Soak {
+    QRandomGenerator rng{20091001};
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    ReminderStore store(dir.filePath(QStringLiteral("fruitwake/foodinfo.dat")));
-    ManualClock clock(kStart);
+    ReminderStore store{dir.filePath(QStringLiteral("fruitwake/foodinfo.dat"))};
+    ManualClock clock{kStart};
     Reference ref;
     std::unique_ptr<Program> p;
     QStringList seen;
     bool catchUp = false;
-    qint64 prevTick = TickEngine::kNoTick;
-    const auto start = [&](const QVector<ReminderRow>& rows) {
+    qint64 prevTick = TickEngine::kNoTick, ticks = 0, alerts = 0;
+    int tokens = 0, jumps = 0, backs = 0, restarts = 0, nextSeasons = 0, deletes = 0, leads = 0;
+
+    qint64 pick(qint64 lo, qint64 hi) { return lo + qint64(rng.bounded(quint32(hi - lo + 1))); }
+    bool chance(int oneIn) { return rng.bounded(oneIn) == 0; }
+
+    void start(const QVector<ReminderRow>& rows) {
         p = std::make_unique<Program>(clock, store, ref.lead);
         p->table.reset(rows);
-        ref.reset(rows, clock.now());
+        ref = Reference{{}, {}, {}, 0, ref.lead};
+        for (const ReminderRow& r : rows)
+            ref.insert(r, clock.now());
         prevTick = TickEngine::kNoTick;
-        connect(&p->engine, &TickEngine::alertsRaised, this, [&](const AlertBatch& b) {
+        QObject::connect(&p->engine, &TickEngine::alertsRaised, [this](const AlertBatch& b) {
             catchUp = b.catchUp;
             for (const Alert& a : b.alerts)
                 seen << AlertKey(a.row.note, a.kind, a.due);
         });
-    };
-    int tokens = 0;
-    const auto add = [&](qint64 earliest, qint64 latest) {
-        const SoilKind soil = rng.bounded(5) == 0 ? SoilKind::RedSoil : SoilKind::Ordinary;
+    }
+    void add(qint64 earliest, qint64 latest) {
+        const SoilKind soil = chance(5) ? SoilKind::RedSoil : SoilKind::Ordinary;
         ReminderRow r;
         r.cropIndex = int(rng.bounded(CropCatalogue::CropCount(soil)));
         r.cropName = CropCatalogue::GetCrop(soil, r.cropIndex).name;
         // Now and then a season beyond the crop's last, which never goes.
-        r.seasonNo = rng.bounded(50) == 0 ? Seasons(r) + 1 : int(pick(1, Seasons(r)));
+        r.seasonNo = chance(50) ? Seasons(r) + 1 : int(pick(1, Seasons(r)));
         r.ripe = pick(earliest, latest);
         r.plant = r.ripe - pick(3600, 3 * 86400);
         r.note = QStringLiteral("第%1号").arg(++tokens);
         p->table.append(r);
         ref.insert(r, clock.now());
-    };
-    qint64 ticks = 0, alerts = 0;
-    int forward = 0, back = 0, restarts = 0, nextSeasons = 0, deletes = 0, leads = 0;
-    const auto tick = [&] {
+    }
+    void tick() {
         seen.clear();
         p->engine.tick();
         p->persistence.onTick();
@@ -186,21 +165,18 @@ void TestSoak::thirtyDays() {
         QCOMPARE(p->table.count(), ref.rows);
         alerts += want.size();
         prevTick = now;
-    };
-    const auto step = [&](qint64 seconds) {
+    }
+    void step(qint64 seconds) {
         for (; seconds > 0 && !QTest::currentTestFailed(); --seconds) {
             clock.advance(1);
             tick();
         }
-    };
-
-    start({});
-    for (int i = 0; i < kRows; ++i)
-        add(kStart - 3600, kEnd);
-    qint64 nextRestart = kStart + pick(3600, 2 * 86400);
-    while (clock.now() < kEnd && !QTest::currentTestFailed()) {
+    }
+    // Mostly quiet stretches skipped to the next due second; sometimes a sleep
+    // or the clock set forward, or set back.
+    void passTime() {
         const int how = int(rng.bounded(100));
-        if (how < 75) { // skip the quiet stretch, then step through the due second
+        if (how < 75) {
             if (ref.next() > clock.now() + 2) {
                 clock.set(std::min(ref.next() - 1, kEnd));
                 tick();
@@ -208,74 +184,100 @@ void TestSoak::thirtyDays() {
             step(pick(1, 3));
         } else if (how < 95) {
             step(pick(1, 240));
-        } else { // sleep or the clock set forward, or the clock set back
+        } else {
             clock.advance(how < 98 ? pick(61, 12 * 3600) : -pick(1, 3 * 3600));
-            ++(how < 98 ? forward : back);
+            ++(how < 98 ? jumps : backs);
             tick();
         }
-
-        const qint64 now = clock.now();
-        ReminderTable& table = p->table;
+    }
+    bool addSome() {
+        for (int k = int(pick(1, 8)); k > 0 && p->table.count() < kRows; --k)
+            add(clock.now() - 600, clock.now() + pick(301, 4 * 86400));
+        return true;
+    }
+    bool harvestSome() {
         bool changed = false;
-        if (table.count() < kRows && rng.bounded(3) == 0) {
-            for (int k = int(pick(1, 8)); k > 0; --k)
-                add(now - 600, now + pick(301, 4 * 86400));
-            changed = true;
-        }
-        for (int look = 0; look < 4 && table.count() > 0 && rng.bounded(3) == 0; ++look) {
-            const ReminderRow r = table.row(int(rng.bounded(quint32(table.count()))));
-            if (r.ripe <= now && r.seasonNo < Seasons(r)) {
-                QVERIFY(ApplyNextSeason(table, r.rowId, now));
+        for (int look = 0; look < 4 && p->table.count() > 0 && chance(3); ++look) {
+            const ReminderRow r = p->table.row(int(rng.bounded(quint32(p->table.count()))));
+            if (r.ripe <= clock.now() && r.seasonNo < Seasons(r)) {
+                [&] { QVERIFY(ApplyNextSeason(p->table, r.rowId, clock.now())); }();
                 ref.erase(r);
-                ref.insert(table.row(table.count() - 1), now);
+                ref.insert(p->table.row(p->table.count() - 1), clock.now());
                 ++nextSeasons;
                 changed = true;
             }
         }
-        if (table.count() > 0 && rng.bounded(12) == 0) {
-            std::set<int> gone;
-            for (int k = int(pick(1, 4)); k > 0; --k)
-                gone.insert(int(rng.bounded(quint32(table.count()))));
-            for (int pos : gone)
-                ref.erase(table.row(pos));
-            if (rng.bounded(2))
-                table.removeAndRenumber(QList<int>(gone.begin(), gone.end()));
-            else
-                std::for_each(gone.rbegin(), gone.rend(), [&table](int i) { table.removeAt(i); });
-            deletes += int(gone.size());
-            changed = true;
-        }
-        if (rng.bounded(100) == 0) {
-            ref.setLead(int(pick(1, 5)), now);
-            p->engine.setLeadMinutes(ref.lead);
-            ++leads;
-            changed = true;
-        }
-        if (rng.bounded(150) == 0) {
-            table.sort(int(rng.bounded(7)),
-                       rng.bounded(2) ? Qt::AscendingOrder : Qt::DescendingOrder);
-            changed = true;
-        }
-        if (changed)
-            p->persistence.markDirty();
-        if (ticks % 64 == 0)
-            QCoreApplication::processEvents(); // the change save, due at once here
-
-        if (now >= nextRestart) {
-            nextRestart = now + pick(3600, 2 * 86400);
-            const SaveResult saved = p->persistence.saveNow();
-            QVERIFY2(saved.ok, qPrintable(saved.error));
-            const LoadResult loaded = ReminderStore(store.path()).load();
-            QCOMPARE(loaded.status, LoadStatus::Whole);
-            QVERIFY(Same(loaded.state, {kMusic, ref.lead, table.rows()}));
-            start(loaded.state.rows);
-            ++restarts;
-        }
+        return changed;
     }
-    // The run must have exercised what it is about.
-    QVERIFY(alerts > kRows && restarts >= 5 && forward > 0 && back > 0);
-    QVERIFY(nextSeasons > 0 && deletes > 0 && leads > 0);
-}
+    bool deleteSome() {
+        std::set<int> gone;
+        for (int k = int(pick(1, 4)); k > 0; --k)
+            gone.insert(int(rng.bounded(quint32(p->table.count()))));
+        for (int pos : gone)
+            ref.erase(p->table.row(pos));
+        if (rng.bounded(2))
+            p->table.removeAndRenumber(QList<int>(gone.begin(), gone.end()));
+        else
+            std::for_each(gone.rbegin(), gone.rend(), [this](int i) { p->table.removeAt(i); });
+        deletes += int(gone.size());
+        return true;
+    }
+    bool changeLead() {
+        ref.setLead(int(pick(1, 5)), clock.now());
+        p->engine.setLeadMinutes(ref.lead);
+        ++leads;
+        return true;
+    }
+    bool sortBySomeColumn() {
+        p->table.sort(int(rng.bounded(7)),
+                      rng.bounded(2) ? Qt::AscendingOrder : Qt::DescendingOrder);
+        return true;
+    }
+    // The save at exit, read back whole, and a new program from the file.
+    void restart() {
+        const SaveResult saved = p->persistence.saveNow();
+        QVERIFY2(saved.ok, qPrintable(saved.error));
+        const LoadResult loaded = ReminderStore(store.path()).load();
+        QCOMPARE(loaded.status, LoadStatus::Whole);
+        QCOMPARE(ReminderImage::Encode(loaded.state),
+                 ReminderImage::Encode({kMusic, ref.lead, p->table.rows()}));
+        start(loaded.state.rows);
+        ++restarts;
+    }
+};
+
+} // namespace
+
+class TestSoak : public QObject {
+    Q_OBJECT
+private slots:
+    void thirtyDays() {
+        Soak s;
+        s.start({});
+        for (int i = 0; i < kRows; ++i)
+            s.add(kStart - 3600, kEnd);
+        qint64 nextRestart = kStart + s.pick(3600, 2 * 86400);
+        while (s.clock.now() < kEnd && !QTest::currentTestFailed()) {
+            s.passTime();
+            bool changed = s.chance(3) && s.addSome();
+            changed |= s.harvestSome();
+            changed |= s.p->table.count() > 0 && s.chance(12) && s.deleteSome();
+            changed |= s.chance(100) && s.changeLead();
+            changed |= s.chance(150) && s.sortBySomeColumn();
+            if (changed)
+                s.p->persistence.markDirty();
+            if (s.ticks % 64 == 0)
+                QCoreApplication::processEvents(); // the change save, due at once here
+            if (s.clock.now() >= nextRestart) {
+                nextRestart = s.clock.now() + s.pick(3600, 2 * 86400);
+                s.restart();
+            }
+        }
+        // The run must have exercised what it is about.
+        QVERIFY(s.alerts > kRows && s.restarts >= 5 && s.jumps > 0 && s.backs > 0);
+        QVERIFY(s.nextSeasons > 0 && s.deletes > 0 && s.leads > 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSoak)
 #include "TestSoak.moc"
