@@ -59,6 +59,12 @@ int CReminderApp::Run(bool startHidden) {
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setExitSaveNotice(MessageBoxNotice(&dlg));
+    // Ending, the desk's "retried later" report of a failed save is void: the
+    // shell tells the last save's failure itself.
+    connect(&shell, &ShellController::stateChanged, &dlg, [&dlg](ShellController::State state) {
+        if (state == ShellController::State::Ending)
+            disconnect(&dlg.Desk(), &ReminderDesk::message, nullptr, nullptr);
+    });
     shell.setSaveFunction([&dlg, dataFile] {
         const auto r = dlg.Desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error, dataFile};
