@@ -164,8 +164,10 @@ ShellController::Question MessageBoxQuestion(QWidget* owner) {
 ShellController::Notice MessageBoxNotice(QWidget* owner) {
     QPointer<QWidget> parent(owner);
     return [parent](const QString& text, std::function<void()> done) {
+        // Ended from the tray, the window is hidden: the box stands on its own.
+        QWidget* owner = parent && parent->isVisible() ? parent.data() : nullptr;
         auto* box =
-            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, parent);
+            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, owner);
         box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(box, &QMessageBox::finished, box, [done](int) { done(); });
