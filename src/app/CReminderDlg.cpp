@@ -1,11 +1,9 @@
 #include "app/CReminderDlg.h"
 
-#include "app/CAboutBox.h"
 #include "app/ControlFactory.h"
 #include "app/DialogUnits.h"
 #include "app/NoteValidator.h"
 #include "app/QtAlertPresenter.h"
-#include "app/ShellController.h"
 #include "app/WindowFitter.h"
 #include "catalogue/TimeText.h"
 #include "controls/CDigitGateEdit.h"
@@ -20,19 +18,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimer>
 
 namespace {
 
@@ -369,50 +363,6 @@ void CReminderDlg::OnPreviewMusic() {
 
 void CReminderDlg::OnNextSeason() {
     m_desk->OnNextSeason();
-}
-
-void CReminderDlg::BringForward(const QString& alertText) {
-    if (m_shell) {
-        if (alertText.isEmpty())
-            m_shell->bringForward();
-        else
-            m_shell->alertRaised(alertText);
-        return;
-    }
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-}
-
-void CReminderDlg::OnAbout() {
-    if (m_shell)
-        m_shell->requestAbout();
-    else
-        CAboutBox::Open(this);
-}
-
-void CReminderDlg::closeEvent(QCloseEvent* event) {
-    if (m_shell && !m_shell->requestClose()) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void CReminderDlg::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    // Minimising goes to the tray; the shell decides once the state change is done.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_shell)
-        QTimer::singleShot(0, m_shell, &ShellController::requestMinimize);
-}
-
-// Where there is no system menu to extend, the About entry lives here.
-void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::OnAbout);
-    menu.exec(event->globalPos());
 }
 
 bool CReminderDlg::IsSwallowedKey(const QEvent* event) {

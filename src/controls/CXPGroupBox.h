@@ -40,8 +40,6 @@ public:
     QColor BandColor() const { return m_clrBand; }
     QColor BodyColor() const { return m_clrBody; }
     QColor CaptionColor() const { return m_clrCaption; }
-    Look CurrentLook() const { return m_look; }
-    CaptionAlign Align() const { return m_align; }
     // The caption font resolved against the font the box inherits.
     QFont CaptionFont() const;
     // Caption box of the current look, for the caption as it stands now.

@@ -82,7 +82,6 @@ public:
     qint64 SelectedRowId() const { return m_nSelRowId; }
 
     ReminderTable& Table() { return *m_table; }
-    TickEngine& Engine() { return *m_engine; }
     TickTimer& SecondTimer() { return m_timer; }
     PersistenceController* Persistence() const { return m_persistence.get(); }
 

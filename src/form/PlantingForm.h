@@ -70,7 +70,6 @@ public:
     bool PickerEnabled() const { return !m_bFriend; }
     bool FriendFieldsEnabled() const { return m_bFriend; }
     const PanelLines& Panel() const { return m_panel; }
-    int CropIndex() const { return m_crops.selected; }
     CropSpec SelectedCrop() const;
 
     // The reminder the form describes. In friend mode `reference` is the

@@ -367,7 +367,8 @@ private slots:
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
-    // whole, and the next save point writes it. Read-only file systems: tests/faults.
+    // whole and leaves no temporary file, and the next save point writes it. A place that
+    // cannot be opened fails the same way (saveAndLoad).
     void faultThenRecovery() {
         QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
         QSignalSpy recovered(&*m_saver, &PersistenceController::saveRecovered);

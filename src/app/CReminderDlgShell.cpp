@@ -1,0 +1,55 @@
+// The window's ways out and back in: closing, minimising, About and being
+// brought forward go through the shell when there is one.
+#include "app/CReminderDlg.h"
+
+#include "app/CAboutBox.h"
+#include "app/ShellController.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+
+void CReminderDlg::BringForward(const QString& alertText) {
+    if (m_shell) {
+        if (alertText.isEmpty())
+            m_shell->bringForward();
+        else
+            m_shell->alertRaised(alertText);
+        return;
+    }
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+}
+
+void CReminderDlg::OnAbout() {
+    if (m_shell)
+        m_shell->requestAbout();
+    else
+        CAboutBox::Open(this);
+}
+
+void CReminderDlg::closeEvent(QCloseEvent* event) {
+    if (m_shell && !m_shell->requestClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CReminderDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Minimising goes to the tray; the shell decides once the state change is done.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_shell)
+        QTimer::singleShot(0, m_shell, &ShellController::requestMinimize);
+}
+
+// Where there is no system menu to extend, the About entry lives here.
+void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::OnAbout);
+    menu.exec(event->globalPos());
+}
