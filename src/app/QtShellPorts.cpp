@@ -1,5 +1,6 @@
 #include "app/QtShellPorts.h"
 
+#include "app/AppCaption.h"
 #include "app/ProgramIcon.h"
 
 #include <QAction>
@@ -185,6 +186,20 @@ ShellController::Question MessageBoxQuestion(QWidget* owner) {
         QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
             answer(box->clickedButton() == box->button(QMessageBox::Ok));
         });
+        box->open();
+    };
+}
+
+ShellController::Notice MessageBoxNotice(QWidget* owner) {
+    QPointer<QWidget> parent(owner);
+    return [parent](const QString& text, std::function<void()> done) {
+        // Ended from the tray, the window is hidden: the box stands on its own.
+        QWidget* owner = parent && parent->isVisible() ? parent.data() : nullptr;
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, owner);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(box, &QMessageBox::finished, box, [done](int) { done(); });
         box->open();
     };
 }

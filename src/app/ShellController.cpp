@@ -171,9 +171,19 @@ void ShellController::endOnSignal(int signalNumber) {
     requestEnd(EndReason::Signal);
 }
 
+QString ShellController::ExitSaveFailedText(const QString& path, const QString& reason) {
+    return QString::fromUtf8("Fruitwake 退出前未能保存提醒数据，最近的改动没有保存下来。\n"
+                             "数据文件：%1\n原因：%2")
+        .arg(path, reason);
+}
+
 void ShellController::requestEnd(EndReason reason) {
-    if (m_state == State::Ending)
+    if (m_state == State::Ending) {
+        // A signal or the session's end does not wait for the box to be read.
+        if (m_noticeOpen && (reason == EndReason::Signal || reason == EndReason::SessionEnd))
+            finishEnd(reason);
         return;
+    }
     setState(State::Ending);
     m_tray.hideIcon();
     if (m_save) {
@@ -183,8 +193,26 @@ void ShellController::requestEnd(EndReason reason) {
             qWarning("Fruitwake: the data file could not be saved at exit: %s",
                      qUtf8Printable(saved.error));
             emit exitSaveFailed(saved.error);
+            if (m_exitSaveNotice &&
+                (reason == EndReason::CloseConfirmed || reason == EndReason::TrayClose)) {
+                m_noticeOpen = true;
+                QPointer<ShellController> self(this);
+                m_exitSaveNotice(ExitSaveFailedText(saved.path, saved.error), [self, reason] {
+                    if (self)
+                        self->finishEnd(reason);
+                });
+                return;
+            }
         }
     }
+    finishEnd(reason);
+}
+
+void ShellController::finishEnd(EndReason reason) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_noticeOpen = false;
     emit endRequested(reason);
     if (m_exit)
         m_exit();

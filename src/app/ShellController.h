@@ -24,6 +24,7 @@ public:
     struct SaveResult {
         bool ok = true;
         QString error;
+        QString path; // the data file, for telling the user where
     };
 
     // The question gets its answer through the callback, now or later; an
@@ -32,6 +33,8 @@ public:
     using Question = std::function<void(const QString& caption, const QString& text, Answer)>;
     using SaveFunction = std::function<SaveResult()>;
     using ExitFunction = std::function<void()>;
+    // Tells the text and calls done once it has been read.
+    using Notice = std::function<void(const QString& text, std::function<void()> done)>;
 
     ShellController(WindowPort& window, TrayPort& tray, QObject* parent = nullptr);
 
@@ -41,6 +44,8 @@ public:
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
     // Without a notifier (or when it finds no service) the tray's message tells.
     void setNotifier(NotifierPort* notifier);
+    // A failed last save when the user ended the program is told here first.
+    void setExitSaveNotice(Notice notice) { m_exitSaveNotice = std::move(notice); }
 
     // The session ending and the application quitting end the program too.
     void watchApplication(QCoreApplication* app);
@@ -53,6 +58,7 @@ public:
     static QString TrayTip() { return QStringLiteral("Fruitwake"); }
     static QString CloseCaption() { return QString::fromUtf8("关闭提醒"); }
     static QString CloseQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
+    static QString ExitSaveFailedText(const QString& path, const QString& reason);
 
 public slots:
     void requestMinimize();
@@ -85,6 +91,7 @@ private:
     void onTrayAvailability(bool available);
     void answerClose(bool ok);
     void setState(State state);
+    void finishEnd(EndReason reason);
 
     WindowPort& m_window;
     TrayPort& m_tray;
@@ -93,6 +100,9 @@ private:
     ExitFunction m_exit;
     std::function<void()> m_about;
     QPointer<NotifierPort> m_notifier;
+    Notice m_exitSaveNotice;
+    bool m_noticeOpen = false;
+    bool m_finished = false;
     State m_state = State::Shown;
     bool m_questionOpen = false;
 };

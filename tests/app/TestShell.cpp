@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <csignal>
 
 namespace {
@@ -200,15 +201,43 @@ private slots:
         QVERIFY(rig.ends.isEmpty() || rig.questions == questions);
     }
 
-    void failedSaveStillExits() {
+    // A failed last save is told in a box when the user ends the program, and the end follows its
+    // dismissal; a signal or the session's end only log it, and a signal ends an open box too.
+    void failedSaveAtExit_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("told");
+        QTest::addColumn<int>("exitsBeforeDismissal");
+        QTest::newRow("close OK") << "close ok" << 1 << 0;
+        QTest::newRow("tray close") << "min trayclose" << 1 << 0;
+        QTest::newRow("signal while told") << "close ok sigterm" << 1 << 1;
+        QTest::newRow("signal") << "sigterm" << 0 << 1;
+        QTest::newRow("session end") << "session" << 0 << 1;
+    }
+    void failedSaveAtExit() {
+        QFETCH(QString, script);
         Rig rig;
-        rig.shell.setSaveFunction([] { return ShellController::SaveResult{false, "disk full"}; });
-        QSignalSpy failed(&rig.shell, &ShellController::exitSaveFailed);
+        rig.shell.setSaveFunction([] {
+            return ShellController::SaveResult{false, "disk full", "/d/foodinfo.dat"};
+        });
+        QStringList told;
+        std::function<void()> dismiss;
+        rig.shell.setExitSaveNotice([&](const QString& text, std::function<void()> done) {
+            told << text;
+            dismiss = done;
+        });
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("disk full")));
-        rig.run(QStringLiteral("close ok"));
+        rig.run(script);
+        QTEST(int(told.size()), "told");
+        QTEST(rig.exits, "exitsBeforeDismissal");
+        if (dismiss) {
+            dismiss();
+            dismiss();
+            QCOMPARE(told.at(0),
+                     ShellController::ExitSaveFailedText("/d/foodinfo.dat", "disk full"));
+            QVERIFY(told.at(0).contains("/d/foodinfo.dat") && told.at(0).contains("disk full"));
+        }
         QCOMPARE(rig.exits, 1);
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("disk full"));
+        QCOMPARE(rig.ends.size(), 1);
     }
 
     void trayMenu() {
@@ -323,27 +352,67 @@ private slots:
         QTEST(answers.at(0), "ok");
     }
 
-    // A crash may leave the socket's name taken (the crash test restarts after a kill).
+    // The exit-save box shows the text as it is and lets the end go on however it is dismissed.
+    void exitSaveNoticeBox() {
+        QWidget owner;
+        owner.show();
+        int done = 0;
+        MessageBoxNotice (&owner)(QStringLiteral("<b>/d</b>"), [&done] { ++done; });
+        auto* box = owner.findChild<QMessageBox*>();
+        QVERIFY(box);
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->text() + QString::number(done), QStringLiteral("<b>/d</b>0"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(done, 1, 10000);
+    }
+
+    // A second start hands over to a first that answers, and takes the place of one that does
+    // not (hung, or its process id reused); a socket left by a crash is no obstacle.
     void secondStartHandsOver() {
         QTemporaryDir dir;
         const QString lock = dir.filePath("sub/fruitwake.lock"), name = dir.filePath("s.sock");
         QFile stale(name);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
-        {
-            SingleInstance first(lock, name);
-            QSignalSpy activated(&first, &SingleInstance::activationRequested);
-            QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
-            // A hidden second start leaves the first alone.
-            QCOMPARE(SingleInstance(lock, name).start(false),
-                     SingleInstance::Outcome::AlreadyRunning);
-            QTest::qWait(300);
-            QCOMPARE(activated.count(), 0);
-            QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::AlreadyRunning);
-            QVERIFY(activated.wait(10000));
-        }
-        QVERIFY(!QFile::exists(lock));
-        QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::Primary);
+        // The running one answers from this thread while the new start waits in its own.
+        // A hidden start (forward false) only learns that the first lives.
+        const auto handsOverTo = [&](SingleInstance& running, bool forward = true) {
+            QSignalSpy activated(&running, &SingleInstance::activationRequested);
+            auto outcome = SingleInstance::Outcome::Failed;
+            const std::unique_ptr<QThread> next(
+                QThread::create([&] { outcome = SingleInstance(lock, name).start(forward); }));
+            next->start();
+            const bool ended = QTest::qWaitFor([&] { return next->isFinished(); }, 10000);
+            next->wait();
+            return ended && activated.size() == int(forward) &&
+                   outcome == SingleInstance::Outcome::AlreadyRunning;
+        };
+        SingleInstance first(lock, name);
+        QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(handsOverTo(first));
+        QVERIFY(handsOverTo(first, false));
+        // Blocked here, the first cannot answer: the next start takes over, and says why.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("no answer from the running Fruitwake.*taking"));
+        QElapsedTimer waited;
+        waited.start();
+        SingleInstance taker(lock, name);
+        QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(waited.elapsed() < 10000);
+        QVERIFY(handsOverTo(taker));
+    }
+
+    // The guard lives in the runtime folder, keyed by the data file, not in a folder the user
+    // may delete.
+    void guardOutsideTheDataFolder() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto a = SingleInstance::ForDataFile("/data/a/foodinfo.dat");
+        const auto b = SingleInstance::ForDataFile("/data/a/../a/other.dat");
+        QCOMPARE(QFileInfo(a->lockPath()).absolutePath(), runtime.path());
+        QVERIFY(a->lockPath() != b->lockPath() && a->serverName() != b->serverName());
+        QCOMPARE(SingleInstance::ForDataFile("/data/a/./foodinfo.dat")->lockPath(), a->lockPath());
     }
 
     void commandLine_data() {
