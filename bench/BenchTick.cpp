@@ -149,12 +149,18 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
     for (int i = 0; i < alerts; ++i)
         table.append(Row(first + i + (jump && i >= alerts / 2 ? jump : 0)));
     qint64 jumpedUs = 0;
+    // Timers of this run only: a leftover one must not end the next run.
+    QTimer jumpAt, giveUp;
+    jumpAt.setSingleShot(true);
+    giveUp.setSingleShot(true);
+    QObject::connect(&jumpAt, &QTimer::timeout, [&] {
+        clock.offset += jump + alerts / 4;
+        jumpedUs = NowUs() + clock.offset * 1'000'000;
+        jumper->clockSet();
+    });
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::quit(); });
     if (jump)
-        QTimer::singleShot(int(1000 * (alerts / 2 + 2)), [&] {
-            clock.offset += jump + alerts / 4;
-            jumpedUs = NowUs() + clock.offset * 1'000'000;
-            jumper->clockSet();
-        });
+        jumpAt.start(1000 * (alerts / 2 + 2));
     std::vector<double> ms;
     QObject::connect(&engine, &TickEngine::alertsRaised, [&](const AlertBatch& b) {
         const qint64 now = NowUs() + clock.offset * 1'000'000;
@@ -166,7 +172,7 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
     std::printf("# measuring alert latency over %d s\n", jump ? alerts * 3 / 4 + 2 : alerts + 2);
     std::fflush(stdout);
     timer.start();
-    QTimer::singleShot(1000 * (alerts + 30), [] { QCoreApplication::quit(); });
+    giveUp.start(1000 * (alerts + 30));
     QCoreApplication::exec();
     if (int(ms.size()) < alerts) {
         std::printf("%s %d target=all MISS\n", p99, int(ms.size()));

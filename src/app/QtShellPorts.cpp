@@ -4,6 +4,8 @@
 #include "app/ProgramIcon.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QWindow>
@@ -138,10 +140,17 @@ QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)
                 }
             });
     connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::poll);
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         QCoreApplication::instance()->installNativeEventFilter(this);
-    else if (pollMilliseconds > 0)
+        // A tray over D-Bus (StatusNotifierItem) comes and goes with its watcher.
+        auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                                QDBusConnection::sessionBus(),
+                                                QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this] { QTimer::singleShot(0, this, &QtTrayPort::poll); });
+    } else if (pollMilliseconds > 0) {
         m_poll.start(pollMilliseconds);
+    }
 }
 
 bool QtTrayPort::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {

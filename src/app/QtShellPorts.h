@@ -28,7 +28,8 @@ private:
 // The tray port over QSystemTrayIcon, with the menu "关闭" and the About entry.
 // Qt does not announce a notification area coming or going. On X11 the X
 // events that can change it (a window destroyed, a tray's MANAGER message)
-// make it look again, so a quiet desktop wakes nothing; elsewhere it polls.
+// and a D-Bus tray's watcher coming or going make it look again, so a quiet
+// desktop wakes nothing; elsewhere it polls.
 class QtTrayPort final : public TrayPort, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
