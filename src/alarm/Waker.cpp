@@ -63,10 +63,10 @@ public:
     }
     ~TimerFdWaker() override { ::close(m_fd); }
     void wakeAt(qint64 second) override {
-        itimerspec spec{};
+        itimerspec aim{};
         // Zero would disarm the timer; anything at or before the epoch is past anyway.
-        spec.it_value.tv_sec = time_t(qMax<qint64>(second, 1));
-        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        aim.it_value.tv_sec = time_t(qMax<qint64>(second, 1));
+        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &aim, nullptr);
     }
     void cancel() override {
         const itimerspec off{};
