@@ -7,20 +7,8 @@
 #include "desk/ReminderDesk.h"
 #include "reminders/ReminderTable.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QCalendarWidget>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateTimeEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <ctime>
 #include <memory>
 

@@ -5,12 +5,8 @@
 #include "controls/CXPGroupBox.h"
 #include "controls/DialogColouring.h"
 
-#include <QApplication>
-#include <QEnterEvent>
-#include <QHeaderView>
-#include <QLabel>
-#include <QStandardItemModel>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
 const QColor kFill(Qt::magenta);

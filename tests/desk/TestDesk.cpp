@@ -6,10 +6,7 @@
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
 
-#include <QDateTime>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <ctime>
 
 namespace {

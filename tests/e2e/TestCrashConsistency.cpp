@@ -10,14 +10,7 @@
 #include "reminders/ReminderImage.h"
 #include "reminders/ReminderStore.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <csignal>
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,7 @@
 #include "catalogue/TimeText.h"
 #include "form/PlantingForm.h"
 
-#include <QDateTime>
-#include <QTest>
+#include <QtTest>
 #include <ctime>
 
 namespace {
