@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
-  at-spi2-core python3-pyatspi dbus openbox
+  at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -36,6 +36,7 @@ void AlertQueue::next() {
     m_inNext = true;
     while (m_phase == Phase::Idle && !m_queue.isEmpty()) {
         m_current = m_queue.dequeue();
+        emit started(m_current);
         startSound(m_current);
     }
     m_inNext = false;

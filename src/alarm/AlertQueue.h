@@ -39,6 +39,10 @@ public:
 public slots:
     void enqueue(const AlertBatch& batch);
 
+signals:
+    // A unit's turn came: its sound starts now, its box (if wanted) follows.
+    void started(const AlertBatch& unit);
+
 private:
     enum class Phase { Idle, Sound, Box };
 

@@ -1,7 +1,9 @@
 #include "app/CReminderApp.h"
 
+#include "app/AppCaption.h"
 #include "app/CAboutBox.h"
 #include "app/CReminderDlg.h"
+#include "app/DesktopNotifier.h"
 #include "app/ProgramIcon.h"
 #include "app/QtChinese.h"
 #include "app/QtShellPorts.h"
@@ -9,8 +11,9 @@
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
 #include "desk/ReminderDesk.h"
+#include "reminders/ReminderStore.h"
 
-#include <QStandardPaths>
+#include <QMessageBox>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
     SetNames();
@@ -24,29 +27,55 @@ void CReminderApp::SetNames() {
 }
 
 int CReminderApp::Run(bool startHidden) {
+    // First of all: a signal during start-up is kept and ends the run as soon
+    // as the loop runs, and no start-up step waits without limit.
+    UnixSignals signalWatch;
+    const QString dataFile = ReminderStore::DefaultPath();
     // One Fruitwake per data file, so two writers never race on it.
-    const auto instance = SingleInstance::ForDataDir(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const auto instance = SingleInstance::ForDataFile(dataFile);
     // A hidden start (autostart) leaves a running window as it is.
-    if (instance->start(!startHidden) == SingleInstance::Outcome::AlreadyRunning)
+    switch (instance->start(!startHidden)) {
+    case SingleInstance::Outcome::AlreadyRunning:
         return 0;
+    case SingleInstance::Outcome::Failed: {
+        QMessageBox box(QMessageBox::Critical, AppCaption(),
+                        QString::fromUtf8("Fruitwake 无法启动。\n") + instance->errorText(),
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        connect(&signalWatch, &UnixSignals::received, &box, &QMessageBox::reject);
+        box.exec();
+        return 1;
+    }
+    case SingleInstance::Outcome::Primary:
+    case SingleInstance::Outcome::Unguarded:
+        break;
+    }
 
     // The window hides to the tray and the About box may close while it is
     // hidden; only the shell's end finishes the run.
     setQuitOnLastWindowClosed(false);
-    UnixSignals signalWatch;
     CReminderDlg dlg;
     QtWindowPort windowPort(&dlg);
     QtTrayPort trayPort;
     ShellController shell(windowPort, trayPort);
     shell.setQuestion(MessageBoxQuestion(&dlg));
-    shell.setSaveFunction([&dlg] {
+    shell.setExitSaveNotice(MessageBoxNotice(&dlg));
+    // Ending, the desk's "retried later" report of a failed save is void: the
+    // shell tells the last save's failure itself.
+    connect(&shell, &ShellController::stateChanged, &dlg, [&dlg](ShellController::State state) {
+        if (state == ShellController::State::Ending)
+            disconnect(&dlg.Desk(), &ReminderDesk::message, nullptr, nullptr);
+    });
+    shell.setSaveFunction([&dlg, dataFile] {
         const auto r = dlg.Desk().SaveReminders();
-        return ShellController::SaveResult{r.ok, r.error};
+        return ShellController::SaveResult{r.ok, r.error, dataFile};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
     shell.setAboutFunction([&dlg] { CAboutBox::Open(&dlg); });
     shell.watchApplication(this);
+    DesktopNotifier notifier;
+    shell.setNotifier(&notifier);
+    shell.watchAlerts(&dlg.Desk().Alerts());
     dlg.SetShell(&shell);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
     connect(instance.get(), &SingleInstance::activationRequested, &shell,

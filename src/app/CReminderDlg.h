@@ -62,7 +62,7 @@ public slots:
     void OnPreviewMusic();
     void OnNextSeason();
     // Shows and raises the window, also from the tray or minimised; with a
-    // text, an alert is the reason (the desktop is told while hidden).
+    // text, an alert is the reason and the keyboard focus stays elsewhere.
     void BringForward(const QString& alertText = QString());
     void OnAbout();
 

@@ -15,7 +15,7 @@ void CReminderDlg::BringForward(const QString& alertText) {
         if (alertText.isEmpty())
             m_shell->bringForward();
         else
-            m_shell->alertRaised(alertText);
+            m_shell->alertRaised();
         return;
     }
     if (isMinimized())

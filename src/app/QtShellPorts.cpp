@@ -1,5 +1,6 @@
 #include "app/QtShellPorts.h"
 
+#include "app/AppCaption.h"
 #include "app/ProgramIcon.h"
 
 #include <QAction>
@@ -59,6 +60,31 @@ void QtWindowPort::showAndActivate() {
     m_window->activateWindow();
 }
 
+void QtWindowPort::showInFront() {
+    if (!m_window)
+        return;
+    MinimiseWhenMapped::Cancel(m_window);
+    // Restoring a minimised window asks the window manager to map it again,
+    // which activates it; hidden and shown anew, it comes up unfocused.
+    if (m_window->isMinimized())
+        hide();
+    // The widget attribute reaches the platform window only when that is
+    // created; a window shown before needs the platform's own flag, which
+    // makes the map carry a zero user time (no focus) on X11.
+    static const char* const kQuiet = "_q_showWithoutActivating";
+    const bool quiet = m_window->testAttribute(Qt::WA_ShowWithoutActivating);
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
+    QWindow* handle = m_window->windowHandle();
+    const QVariant before = handle ? handle->property(kQuiet) : QVariant();
+    if (handle)
+        handle->setProperty(kQuiet, true);
+    m_window->show();
+    m_window->raise();
+    if (handle)
+        handle->setProperty(kQuiet, before);
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
+}
+
 void QtWindowPort::hide() {
     if (!m_window)
         return;
@@ -78,6 +104,10 @@ void QtWindowPort::showMinimized() {
 
 bool QtWindowPort::isVisible() const {
     return m_window && m_window->isVisible();
+}
+
+bool QtWindowPort::isMinimized() const {
+    return m_window && m_window->isMinimized();
 }
 
 QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)
@@ -156,6 +186,20 @@ ShellController::Question MessageBoxQuestion(QWidget* owner) {
         QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
             answer(box->clickedButton() == box->button(QMessageBox::Ok));
         });
+        box->open();
+    };
+}
+
+ShellController::Notice MessageBoxNotice(QWidget* owner) {
+    QPointer<QWidget> parent(owner);
+    return [parent](const QString& text, std::function<void()> done) {
+        // Ended from the tray, the window is hidden: the box stands on its own.
+        QWidget* owner = parent && parent->isVisible() ? parent.data() : nullptr;
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, owner);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(box, &QMessageBox::finished, box, [done](int) { done(); });
         box->open();
     };
 }

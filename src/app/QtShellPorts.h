@@ -14,9 +14,11 @@ class QtWindowPort final : public WindowPort {
 public:
     explicit QtWindowPort(QWidget* window) : m_window(window) {}
     void showAndActivate() override;
+    void showInFront() override;
     void hide() override;
     void showMinimized() override;
     bool isVisible() const override;
+    bool isMinimized() const override;
 
 private:
     QPointer<QWidget> m_window;
@@ -53,3 +55,6 @@ private:
 // The close question as a message box that does not block: the timer and the
 // alerts go on while it is open. Closing the box by its frame counts as Cancel.
 ShellController::Question MessageBoxQuestion(QWidget* owner);
+
+// A notice that does not block either: done runs once the box is dismissed.
+ShellController::Notice MessageBoxNotice(QWidget* owner);

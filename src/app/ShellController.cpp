@@ -1,5 +1,8 @@
 #include "app/ShellController.h"
 
+#include "alarm/AlertQueue.h"
+#include "app/AppCaption.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -24,6 +27,12 @@ void ShellController::watchApplication(QCoreApplication* app) {
                 [this](QSessionManager&) { requestEnd(EndReason::SessionEnd); });
     }
 #endif
+}
+
+void ShellController::watchAlerts(AlertQueue* queue) {
+    if (queue)
+        connect(queue, &AlertQueue::started, this,
+                [this](const AlertBatch& unit) { alertArrived(unit.boxText()); });
 }
 
 void ShellController::setState(State state) {
@@ -101,12 +110,42 @@ void ShellController::bringForward() {
     showWindow();
 }
 
-void ShellController::alertRaised(const QString& text) {
+void ShellController::setNotifier(NotifierPort* notifier) {
+    if (m_notifier)
+        m_notifier->disconnect(this);
+    m_notifier = notifier;
+    if (notifier) {
+        // A refused notification still reaches the user, through the tray.
+        connect(notifier, &NotifierPort::undelivered, this,
+                [this](const QString& caption, const QString& text) {
+                    if (m_state != State::Ending && outOfSight())
+                        m_tray.showMessage(caption, text);
+                });
+    }
+}
+
+bool ShellController::outOfSight() const {
+    return m_state == State::HiddenToTray || !m_window.isVisible() || m_window.isMinimized();
+}
+
+void ShellController::tellDesktop(const QString& text) {
+    if (m_notifier && m_notifier->notify(AppCaption(), text))
+        return;
+    m_tray.showMessage(AppCaption(), text);
+}
+
+void ShellController::alertArrived(const QString& text) {
+    if (m_state == State::Ending || !outOfSight())
+        return;
+    tellDesktop(text);
+}
+
+void ShellController::alertRaised() {
     if (m_state == State::Ending)
         return;
-    if (m_state == State::HiddenToTray)
-        m_tray.showMessage(TrayTip(), text);
-    showWindow();
+    m_window.showInFront();
+    m_tray.hideIcon();
+    setState(State::Shown);
 }
 
 void ShellController::onTrayActivated(TrayActivation how) {
@@ -132,9 +171,19 @@ void ShellController::endOnSignal(int signalNumber) {
     requestEnd(EndReason::Signal);
 }
 
+QString ShellController::ExitSaveFailedText(const QString& path, const QString& reason) {
+    return QString::fromUtf8("Fruitwake 退出前未能保存提醒数据，最近的改动没有保存下来。\n"
+                             "数据文件：%1\n原因：%2")
+        .arg(path, reason);
+}
+
 void ShellController::requestEnd(EndReason reason) {
-    if (m_state == State::Ending)
+    if (m_state == State::Ending) {
+        // A signal or the session's end does not wait for the box to be read.
+        if (m_noticeOpen && (reason == EndReason::Signal || reason == EndReason::SessionEnd))
+            finishEnd(reason);
         return;
+    }
     setState(State::Ending);
     m_tray.hideIcon();
     if (m_save) {
@@ -144,8 +193,26 @@ void ShellController::requestEnd(EndReason reason) {
             qWarning("Fruitwake: the data file could not be saved at exit: %s",
                      qUtf8Printable(saved.error));
             emit exitSaveFailed(saved.error);
+            if (m_exitSaveNotice &&
+                (reason == EndReason::CloseConfirmed || reason == EndReason::TrayClose)) {
+                m_noticeOpen = true;
+                QPointer<ShellController> self(this);
+                m_exitSaveNotice(ExitSaveFailedText(saved.path, saved.error), [self, reason] {
+                    if (self)
+                        self->finishEnd(reason);
+                });
+                return;
+            }
         }
     }
+    finishEnd(reason);
+}
+
+void ShellController::finishEnd(EndReason reason) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_noticeOpen = false;
     emit endRequested(reason);
     if (m_exit)
         m_exit();

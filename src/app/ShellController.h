@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+class AlertQueue;
 class QCoreApplication;
 
 // Where the main window is (shown, hidden to the tray, ending) and how every
@@ -23,6 +24,7 @@ public:
     struct SaveResult {
         bool ok = true;
         QString error;
+        QString path; // the data file, for telling the user where
     };
 
     // The question gets its answer through the callback, now or later; an
@@ -31,6 +33,8 @@ public:
     using Question = std::function<void(const QString& caption, const QString& text, Answer)>;
     using SaveFunction = std::function<SaveResult()>;
     using ExitFunction = std::function<void()>;
+    // Tells the text and calls done once it has been read.
+    using Notice = std::function<void(const QString& text, std::function<void()> done)>;
 
     ShellController(WindowPort& window, TrayPort& tray, QObject* parent = nullptr);
 
@@ -38,9 +42,15 @@ public:
     void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
     void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
+    // Without a notifier (or when it finds no service) the tray's message tells.
+    void setNotifier(NotifierPort* notifier);
+    // A failed last save when the user ended the program is told here first.
+    void setExitSaveNotice(Notice notice) { m_exitSaveNotice = std::move(notice); }
 
     // The session ending and the application quitting end the program too.
     void watchApplication(QCoreApplication* app);
+    // Each alert the queue begins to present reaches alertArrived().
+    void watchAlerts(AlertQueue* queue);
 
     State state() const { return m_state; }
     bool isQuestionOpen() const { return m_questionOpen; }
@@ -48,6 +58,7 @@ public:
     static QString TrayTip() { return QStringLiteral("Fruitwake"); }
     static QString CloseCaption() { return QString::fromUtf8("关闭提醒"); }
     static QString CloseQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
+    static QString ExitSaveFailedText(const QString& path, const QString& reason);
 
 public slots:
     void requestMinimize();
@@ -55,10 +66,13 @@ public slots:
     // otherwise the close event is to be ignored.
     bool requestClose();
     void requestAbout();
-    // A second start or an alert wants the window in front.
+    // A second start wants the window in front, with the keyboard focus.
     void bringForward();
-    // An alert fired; while hidden the desktop is told, then the window returns.
-    void alertRaised(const QString& text);
+    // An alert's turn came (one per catch-up batch): while the window is out
+    // of sight the desktop is told, since boxes may be off.
+    void alertArrived(const QString& text);
+    // An alert's box is about to show: the window comes in front, unactivated.
+    void alertRaised();
     void requestEnd(EndReason reason);
     void endOnSignal(int signalNumber);
 
@@ -71,10 +85,13 @@ signals:
 private:
     void hideToTray();
     void showWindow();
+    bool outOfSight() const;
+    void tellDesktop(const QString& text);
     void onTrayActivated(TrayActivation how);
     void onTrayAvailability(bool available);
     void answerClose(bool ok);
     void setState(State state);
+    void finishEnd(EndReason reason);
 
     WindowPort& m_window;
     TrayPort& m_tray;
@@ -82,6 +99,10 @@ private:
     SaveFunction m_save;
     ExitFunction m_exit;
     std::function<void()> m_about;
+    QPointer<NotifierPort> m_notifier;
+    Notice m_exitSaveNotice;
+    bool m_noticeOpen = false;
+    bool m_finished = false;
     State m_state = State::Shown;
     bool m_questionOpen = false;
 };

@@ -9,9 +9,13 @@ public:
     virtual ~WindowPort() = default;
     // Shown, restored from minimised, raised and given the focus.
     virtual void showAndActivate() = 0;
+    // Shown, restored from minimised and raised, but the keyboard focus stays
+    // where it is: an alert must not take keys typed into another program.
+    virtual void showInFront() = 0;
     virtual void hide() = 0;
     virtual void showMinimized() = 0;
     virtual bool isVisible() const = 0;
+    virtual bool isMinimized() const = 0;
 };
 
 // How the tray icon was clicked; only a left click restores the window.
@@ -37,4 +41,19 @@ signals:
     // The menu entries "关闭" and "关于 Fruitwake(&A)...".
     void closeChosen();
     void aboutChosen();
+};
+
+// The desktop's notifications (a bubble outside the window, with a caption).
+class NotifierPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~NotifierPort() override = default;
+
+    // False when the desktop has no notification service right now.
+    virtual bool notify(const QString& caption, const QString& text) = 0;
+
+signals:
+    // The service turned down a notification that notify() had accepted.
+    void undelivered(const QString& caption, const QString& text);
 };

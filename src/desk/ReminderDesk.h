@@ -82,6 +82,8 @@ public:
     qint64 SelectedRowId() const { return m_nSelRowId; }
 
     ReminderTable& Table() { return *m_table; }
+    // Presents the alerts; the shell hears each one it begins.
+    AlertQueue& Alerts() { return *m_alertQueue; }
     TickTimer& SecondTimer() { return m_timer; }
     PersistenceController* Persistence() const { return m_persistence.get(); }
 

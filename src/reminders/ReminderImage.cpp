@@ -19,12 +19,12 @@ qint32 GetInt32(const char* at) {
     return qFromLittleEndian<qint32>(at);
 }
 
+// Every instant a file holds comes back as it was; only one made in memory
+// beyond 32 bits is clamped.
 qint32 ClampInstant(qint64 t) {
-    if (t < 0)
-        return 0;
-    if (t > std::numeric_limits<qint32>::max())
-        return std::numeric_limits<qint32>::max();
-    return static_cast<qint32>(t);
+    constexpr qint64 lowest = std::numeric_limits<qint32>::min();
+    constexpr qint64 highest = std::numeric_limits<qint32>::max();
+    return static_cast<qint32>(qBound(lowest, t, highest));
 }
 
 bool IsAscii(const char* p, qsizetype n) {
@@ -120,7 +120,15 @@ struct TextField {
     QString text;
     bool terminated = true;
     bool clean = true;
+    bool padded = true; // only zeros after the terminator, as the writer leaves them
 };
+
+bool AllZero(const char* p, qsizetype n) {
+    for (qsizetype i = 0; i < n; ++i)
+        if (p[i])
+            return false;
+    return true;
+}
 
 QString DecodeBytes(const char* p, qsizetype len, bool* clean) {
     *clean = true;
@@ -137,6 +145,7 @@ TextField ReadText(const char* field, qsizetype room) {
     const void* zero = std::memchr(field, 0, size_t(room));
     const qsizetype len = zero ? static_cast<const char*>(zero) - field : room;
     f.terminated = zero != nullptr;
+    f.padded = !zero || AllZero(field + len + 1, room - len - 1);
     f.text = DecodeBytes(field, len, &f.clean);
     return f;
 }
@@ -149,6 +158,8 @@ public:
         if (!zero)
             return ReadText(field, kNameField);
         const qsizetype len = static_cast<const char*>(zero) - field;
+        if (!AllZero(field + len + 1, kNameField - len - 1))
+            return ReadText(field, kNameField);
         char key[16] = {};
         std::memcpy(key, field, size_t(len));
         Key k;
@@ -172,9 +183,11 @@ private:
 
 } // namespace
 
-LoadResult Decode(QByteArrayView bytes) {
+LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
     LoadResult result;
     const qsizetype size = bytes.size();
+    if (fileSize < size)
+        fileSize = size;
     if (size == 0) {
         result.status = LoadStatus::Empty;
         return result;
@@ -187,6 +200,10 @@ LoadResult Decode(QByteArrayView bytes) {
     if (!music.terminated)
         problems << QStringLiteral("音乐路径没有结尾");
     bool unclean = !music.clean;
+    // Bytes the writer leaves zero would not come back after the next save.
+    bool unpadded =
+        !music.padded || (size >= kFirstRecord + kUnit &&
+                          !AllZero(base + kHeaderEnd, kFirstRecord + kUnit - kHeaderEnd));
 
     qint64 count = 0;
     if (size < kHeaderEnd) {
@@ -202,8 +219,8 @@ LoadResult Decode(QByteArrayView bytes) {
     const qint64 loadable = qBound<qint64>(0, count, fit);
     if (count > fit)
         problems << QStringLiteral("记录数 %1 超出文件所含的 %2 条").arg(count).arg(fit);
-    else if (count >= 0 && size >= kHeaderEnd && size != ImageSize(count))
-        problems << QStringLiteral("文件长度 %1 字节与记录数 %2 不符").arg(size).arg(count);
+    else if (count >= 0 && size >= kHeaderEnd && fileSize != ImageSize(count))
+        problems << QStringLiteral("文件长度 %1 字节与记录数 %2 不符").arg(fileSize).arg(count);
 
     QVector<ReminderRow>& rows = result.state.rows;
     rows.resize(loadable);
@@ -226,12 +243,18 @@ LoadResult Decode(QByteArrayView bytes) {
         if (!note.terminated)
             ++cutTexts;
         unclean = unclean || !name.clean || !note.clean;
+        unpadded = unpadded || !name.padded || !note.padded;
     }
+    // With no record, the writer leaves record 0's slot zero.
+    if (loadable == 0 && size >= kHeaderEnd)
+        unpadded = unpadded || !AllZero(base + kFirstRecord, kLeadOffset - kFirstRecord);
     if (cutTexts > 0)
         problems << QStringLiteral("%1 段文字没有结尾，已在字段末尾截断").arg(cutTexts);
     // Such bytes would not come back the same after the next save.
     if (unclean)
         problems << QStringLiteral("有文字不是有效的 GBK 编码");
+    if (unpadded)
+        problems << QStringLiteral("文字结尾之后或文件头之后有字节，下次保存时无法原样写回");
 
     if (problems.isEmpty()) {
         result.status = LoadStatus::Whole;

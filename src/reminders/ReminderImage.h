@@ -69,8 +69,9 @@ constexpr qint64 ImageSize(qint64 n) {
 
 QByteArray Encode(const StoreState& state);
 // Never reads outside the view. Status is Empty for no bytes, otherwise Whole
-// or Damaged (never Missing).
-LoadResult Decode(QByteArrayView bytes);
+// or Damaged (never Missing). Whole means the image encodes back to the same
+// bytes. fileSize: the file's real length when only its layout was read.
+LoadResult Decode(QByteArrayView bytes, qint64 fileSize = -1);
 
 } // namespace ReminderImage
 

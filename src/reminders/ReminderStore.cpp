@@ -4,8 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QtEndian>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,50 +54,99 @@ QString ReminderStore::DefaultPath() {
            DefaultFileName();
 }
 
+namespace {
+
+// The file's type in plain words, for the message that it cannot be used.
+QString KindText(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("文件夹");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("命名管道");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("设备");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("套接字");
+    return QStringLiteral("特殊文件");
+}
+
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Reads up to n bytes at the current offset; fewer when the file ends first.
+bool ReadUpTo(int fd, QByteArray& into, qint64 n) {
+    while (into.size() < n) {
+        char buffer[64 * 1024];
+        const ssize_t got =
+            ::read(fd, buffer, size_t(qMin<qint64>(n - into.size(), sizeof buffer)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        into.append(buffer, got);
+    }
+    return true;
+}
+
+// No entry under that name at all (a dangling link counts as one: saving
+// creates its target).
+bool Taken(const QString& name) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(name).constData(), &st) == 0;
+}
+
+} // namespace
+
 LoadResult ReminderStore::load() {
     LoadResult result;
-    QFile file(m_path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        if (!QFileInfo(m_path).isFile())
-            return result; // Missing; a folder in its place makes saving fail instead
-        // A file that is there but cannot be read would be replaced by the
-        // first save; it is moved aside whole instead.
-        result.status = LoadStatus::Unreadable;
-        result.reason = QStringLiteral("无法读取（%1）").arg(file.errorString());
-        file.close();
-        QString moveError;
-        result.damagedCopy = setAside(
-            [&](const QString& name, QString* error) {
-                QFile original(m_path);
-                if (original.rename(name))
-                    return true;
-                *error = original.errorString();
-                return false;
-            },
-            &moveError);
-        if (result.damagedCopy.isEmpty())
-            result.reason += QStringLiteral("；未能移到别处：") + moveError;
-        return result;
+    const QByteArray native = QFile::encodeName(m_path);
+    // Looked at before it is opened: a FIFO would block the open, a device
+    // would never end, so only a regular file (or a link to one) is read.
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return result; // Missing; a file in a folder's place makes saving fail instead
+        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
     }
-    file.close();
-    result = ReminderImage::Decode(bytes);
+    if (!S_ISREG(st.st_mode))
+        return unreadable(
+            QStringLiteral("数据文件的位置上是一个%1，不是普通文件").arg(KindText(st.st_mode)));
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) // replaced between the two looks
+        return unreadable(QStringLiteral("数据文件的位置上不是普通文件"));
+    // The header, then as many records as it counts, never past the real size.
+    QByteArray bytes;
+    bool read = true;
+    try {
+        read = ReadUpTo(fd, bytes, qMin<qint64>(st.st_size, ReminderImage::kHeaderEnd));
+        if (read && bytes.size() == ReminderImage::kHeaderEnd) {
+            const qint64 count =
+                qFromLittleEndian<qint32>(bytes.constData() + ReminderImage::kCountOffset);
+            const qint64 layout =
+                ReminderImage::kFirstRecord + ReminderImage::kUnit * qMax<qint64>(count, 1);
+            bytes.reserve(qsizetype(qMin<qint64>(st.st_size, layout)));
+            read = ReadUpTo(fd, bytes, qMin<qint64>(st.st_size, layout));
+        }
+    } catch (const std::bad_alloc&) {
+        return unreadable(QStringLiteral("内存不足，读不下 %1 字节").arg(st.st_size));
+    }
+    if (!read)
+        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
+    result = ReminderImage::Decode(bytes, qMax<qint64>(st.st_size, bytes.size()));
     if (result.status == LoadStatus::Damaged) {
         QString copyError;
         result.damagedCopy = setAside(
             [&](const QString& name, QString* error) {
-                QFile copy(name);
-                // NewOnly: an earlier copy of the same second is never overwritten.
-                if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                    *error = copy.errorString();
-                    return false;
-                }
-                if (WriteImage(copy, bytes, error))
+                // Copied from the file itself: its whole length, in small pieces.
+                QFile original(m_path);
+                if (original.copy(name))
                     return true;
-                copy.close();
-                copy.remove();
+                *error = original.errorString(); // a failed copy leaves nothing behind
                 return false;
             },
             &copyError);
@@ -100,13 +156,34 @@ LoadResult ReminderStore::load() {
     return result;
 }
 
+LoadResult ReminderStore::unreadable(const QString& reason) const {
+    // A file that is there but cannot be read would be replaced by the first
+    // save; it is moved aside whole instead (a link as the link itself).
+    LoadResult result;
+    result.status = LoadStatus::Unreadable;
+    result.reason = reason;
+    QString moveError;
+    result.damagedCopy = setAside(
+        [&](const QString& name, QString* error) {
+            if (::rename(QFile::encodeName(m_path).constData(),
+                         QFile::encodeName(name).constData()) == 0)
+                return true;
+            *error = ErrnoText(errno);
+            return false;
+        },
+        &moveError);
+    if (result.damagedCopy.isEmpty())
+        result.reason += QStringLiteral("；未能移到别处：") + moveError;
+    return result;
+}
+
 QString ReminderStore::setAside(const std::function<bool(const QString&, QString*)>& place,
                                 QString* error) const {
     const QString stem =
         m_path + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int k = 1; k < 1000; ++k) {
         const QString name = k == 1 ? stem : stem + QStringLiteral("-%1").arg(k);
-        if (QFileInfo::exists(name))
+        if (Taken(name))
             continue;
         return place(name, error) ? name : QString();
     }
@@ -131,6 +208,17 @@ SaveResult ReminderStore::saveImage(const StoreState& state) {
     const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder)) {
         result.error = QStringLiteral("无法创建文件夹 %1").arg(Native(folder));
+        return result;
+    }
+    // A link to anything but a regular file is replaced, never written
+    // through: saving through a link to a device would replace the device.
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode) &&
+        ::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode) &&
+        ::unlink(native.constData()) != 0) {
+        result.error = QStringLiteral("无法替换指向%1的链接（%2）")
+                           .arg(KindText(st.st_mode), ErrnoText(errno));
         return result;
     }
     QSaveFile file(m_path);

@@ -28,7 +28,7 @@ public:
 bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
                 const std::function<bool()>& flush = {});
 
-// The data file in one place. Loading reads it in one go; saving replaces it
+// The data file in one place. Loading reads only what its layout covers; saving replaces it
 // atomically, so a crash or a full disk mid-save leaves the previous file whole.
 class ReminderStore : public StoreWriter {
 public:
@@ -40,9 +40,10 @@ public:
 
     QString path() const override { return m_path; }
 
-    // A damaged file is first copied aside (never over an earlier copy), and
-    // one that cannot be read is moved aside, so nothing is lost when the next
-    // save replaces it.
+    // Only a regular file is read, and only as far as its layout reaches. A
+    // damaged file is first copied aside (never over an earlier copy), and one
+    // that cannot be read or is no regular file is moved aside, so nothing is
+    // lost when the next save replaces it.
     LoadResult load();
     SaveResult save(const StoreState& state) override;
 
@@ -51,6 +52,7 @@ public:
 
 private:
     SaveResult saveImage(const StoreState& state);
+    LoadResult unreadable(const QString& reason) const;
     // Puts the file's contents at the first free "<path>.damaged-<time>[-k]"
     // through place(name, error); returns that name, or empty on failure.
     QString setAside(const std::function<bool(const QString&, QString*)>& place,

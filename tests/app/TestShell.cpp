@@ -1,5 +1,9 @@
+#include "alarm/AlarmFakes.h"
+#include "alarm/AlertQueue.h"
 #include "app/CAboutBox.h"
 #include "app/CommandLine.h"
+#include "app/DesktopNotifier.h"
+#include "app/QtAlertPresenter.h"
 #include "app/QtShellPorts.h"
 #include "app/ScreenFit.h"
 #include "app/ShellController.h"
@@ -14,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <csignal>
 
 namespace {
@@ -30,6 +35,22 @@ public:
     QStringList messages;
 };
 
+// A desktop notification service that is there ("on"), missing ("off"), or
+// turns each call down after accepting it ("refuses").
+class FakeNotifier final : public NotifierPort {
+public:
+    bool notify(const QString& caption, const QString& text) override {
+        if (mode == "off")
+            return false;
+        notes << caption + u'|' + QString(text).replace(u'\n', u'/');
+        if (mode == "refuses")
+            emit undelivered(caption, text);
+        return true;
+    }
+    QString mode = "on";
+    QStringList notes;
+};
+
 template <class E> QString Name(E value) {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
@@ -44,9 +65,18 @@ struct Rig {
     QString asked;
     QStringList ends;
     QList<ShellController::Answer> pending;
+    // The real queue with boxes off, so only the shell shows anything.
+    QStringList log;
+    FakeChime chime{&log};
+    FakeDeck deck{&log};
+    FakePresenter boxes{&log};
+    AlertQueue queue{chime, deck, boxes};
 
     Rig() {
         widget.show();
+        chime.endAtOnce = true;
+        queue.setShowBoxes([] { return false; });
+        shell.watchAlerts(&queue);
         shell.setQuestion([this](const QString& c, const QString& t, ShellController::Answer a) {
             ++questions;
             asked = c + u'|' + t;
@@ -61,6 +91,13 @@ struct Rig {
         shell.watchApplication(QCoreApplication::instance());
         QObject::connect(&shell, &ShellController::endRequested,
                          [this](ShellController::EndReason r) { ends << Name(r); });
+    }
+    // Alerts of these texts, raised in one tick (or after a gap).
+    void enqueue(const QString& texts, bool catchUp = false) {
+        AlertBatch batch{catchUp, {}};
+        for (const QString& t : texts.split(u' '))
+            batch.alerts.push_back({Alert::Kind::Ripe, 0, {}, 0, t});
+        queue.enqueue(batch);
     }
     void setTray(bool on) {
         tray.available = on;
@@ -81,7 +118,10 @@ struct Rig {
             {"about", [this] { shell.requestAbout(); }},
             {"traygone", [this] { setTray(false); }},
             {"trayback", [this] { setTray(true); }},
-            {"alert", [this] { shell.alertRaised(QStringLiteral("ripe")); }},
+            {"quiet", [this] { enqueue("ripe"); }},
+            {"alert", [this] { enqueue("ripe"), shell.alertRaised(); }},
+            {"two", [this] { enqueue("a b"); }},
+            {"gap", [this] { enqueue("a b", true); }},
             {"forward", [this] { shell.bringForward(); }},
             {"sigterm", [this] { shell.endOnSignal(SIGTERM); }},
             {"session", [this] { shell.requestEnd(ShellController::EndReason::SessionEnd); }},
@@ -161,15 +201,43 @@ private slots:
         QVERIFY(rig.ends.isEmpty() || rig.questions == questions);
     }
 
-    void failedSaveStillExits() {
+    // A failed last save is told in a box when the user ends the program, and the end follows its
+    // dismissal; a signal or the session's end only log it, and a signal ends an open box too.
+    void failedSaveAtExit_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("told");
+        QTest::addColumn<int>("exitsBeforeDismissal");
+        QTest::newRow("close OK") << "close ok" << 1 << 0;
+        QTest::newRow("tray close") << "min trayclose" << 1 << 0;
+        QTest::newRow("signal while told") << "close ok sigterm" << 1 << 1;
+        QTest::newRow("signal") << "sigterm" << 0 << 1;
+        QTest::newRow("session end") << "session" << 0 << 1;
+    }
+    void failedSaveAtExit() {
+        QFETCH(QString, script);
         Rig rig;
-        rig.shell.setSaveFunction([] { return ShellController::SaveResult{false, "disk full"}; });
-        QSignalSpy failed(&rig.shell, &ShellController::exitSaveFailed);
+        rig.shell.setSaveFunction([] {
+            return ShellController::SaveResult{false, "disk full", "/d/foodinfo.dat"};
+        });
+        QStringList told;
+        std::function<void()> dismiss;
+        rig.shell.setExitSaveNotice([&](const QString& text, std::function<void()> done) {
+            told << text;
+            dismiss = done;
+        });
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("disk full")));
-        rig.run(QStringLiteral("close ok"));
+        rig.run(script);
+        QTEST(int(told.size()), "told");
+        QTEST(rig.exits, "exitsBeforeDismissal");
+        if (dismiss) {
+            dismiss();
+            dismiss();
+            QCOMPARE(told.at(0),
+                     ShellController::ExitSaveFailedText("/d/foodinfo.dat", "disk full"));
+            QVERIFY(told.at(0).contains("/d/foodinfo.dat") && told.at(0).contains("disk full"));
+        }
         QCOMPARE(rig.exits, 1);
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("disk full"));
+        QCOMPARE(rig.ends.size(), 1);
     }
 
     void trayMenu() {
@@ -178,11 +246,79 @@ private slots:
         QCOMPARE(actions.size(), 2);
         QCOMPARE(actions[0]->text() + u'|' + actions[1]->text(),
                  QStringLiteral("关闭|关于 Fruitwake(&A)..."));
-        QSignalSpy closes(&tray, &TrayPort::closeChosen);
+        QSignalSpy closes(&tray, &TrayPort::closeChosen), abouts(&tray, &TrayPort::aboutChosen);
         actions[0]->trigger();
-        QSignalSpy abouts(&tray, &TrayPort::aboutChosen);
+        QCOMPARE(QList<int>({int(closes.size()), int(abouts.size())}), QList<int>({1, 0}));
         actions[1]->trigger();
-        QCOMPARE(closes.size() + abouts.size(), 2);
+        QCOMPARE(QList<int>({int(closes.size()), int(abouts.size())}), QList<int>({1, 1}));
+    }
+
+    // Out of sight, every alert (one per catch-up batch) tells the desktop,
+    // boxes on or off; a box brings the window back.
+    void alertNotices_data() {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("summary");
+        const auto row = [](const char* name, const char* service, const char* script,
+                            const char* summary) {
+            QTest::newRow(name) << QString(service) << QString(script) << QString(summary);
+        };
+        row("shown: nobody told", "on", "quiet alert two gap", "- Shown shown q0 a0 n0");
+        row("boxes off: each told, stays hidden", "on", "min quiet two",
+            "ripe,a,b HiddenToTray hidden+icon q0 a0 n0");
+        row("catch-up batch told once", "on", "min gap", "a/b HiddenToTray hidden+icon q0 a0 n0");
+        row("box brings the window back", "on", "min alert quiet", "ripe Shown shown q0 a0 n0");
+        row("minimised, no tray", "on", "notray min quiet alert", "ripe,ripe Shown shown q0 a0 n0");
+        row("no service: tray message", "off", "min quiet", "- HiddenToTray hidden+icon q0 a0 n1");
+        row("refused: tray message", "refuses", "min quiet",
+            "ripe HiddenToTray hidden+icon q0 a0 n1");
+        row("nothing after ending", "on", "min trayclose quiet",
+            "- Ending hidden q0 a0 n0 TrayClose");
+    }
+    void alertNotices() {
+        QFETCH(QString, service);
+        QFETCH(QString, script);
+        Rig rig;
+        FakeNotifier notifier;
+        notifier.mode = service;
+        rig.shell.setNotifier(&notifier);
+        rig.run(script);
+        QStringList texts;
+        for (const QString& note : notifier.notes) {
+            QVERIFY2(note.startsWith("Fruitwake|"), qPrintable(note));
+            texts << note.mid(10);
+        }
+        QTEST((texts.isEmpty() ? "-" : texts.join(u',')) + u' ' + rig.summary(), "summary");
+    }
+
+    // No bus, no service: the shell falls back to the tray.
+    void notifierWithoutBus() {
+        DesktopNotifier notifier(QDBusConnection(QStringLiteral("nowhere")));
+        QVERIFY(!notifier.notify(QStringLiteral("Fruitwake"), QStringLiteral("ripe")));
+    }
+
+    // The box holds user text as plain text, blocks nothing, stays on top and is
+    // shown without activation, after the window was brought forward.
+    void alertBox() {
+        // Whether the focus stays is for a real window manager (tests/e2e).
+        QWidget owner;
+        QStringList forwarded;
+        QtAlertPresenter presenter(&owner, [&forwarded](const QString& t) { forwarded << t; });
+        QSignalSpy dismissed(&presenter, &AlertPresenter::dismissed);
+        const QString text = QString::fromUtf8("<b>牧草</b>成熟了！");
+        presenter.present({false, {{Alert::Kind::Ripe, 0, {}, 0, text}}});
+        QMessageBox* box = presenter.currentBox();
+        QVERIFY(box);
+        QTRY_VERIFY(box->isVisible());
+        QCOMPARE(forwarded, QStringList{text});
+        QCOMPARE(box->windowTitle() + u'|' + box->text(), "Fruitwake|" + text);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(box->testAttribute(Qt::WA_ShowWithoutActivating));
+        box->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE(dismissed.size(), 1);
+        QVERIFY(!presenter.currentBox());
     }
 
     // The close question does not block; Escape or closing its box counts as Cancel.
@@ -216,27 +352,67 @@ private slots:
         QTEST(answers.at(0), "ok");
     }
 
-    // A crash may leave the socket's name taken (the crash test restarts after a kill).
+    // The exit-save box shows the text as it is and lets the end go on however it is dismissed.
+    void exitSaveNoticeBox() {
+        QWidget owner;
+        owner.show();
+        int done = 0;
+        MessageBoxNotice (&owner)(QStringLiteral("<b>/d</b>"), [&done] { ++done; });
+        auto* box = owner.findChild<QMessageBox*>();
+        QVERIFY(box);
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->text() + QString::number(done), QStringLiteral("<b>/d</b>0"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(done, 1, 10000);
+    }
+
+    // A second start hands over to a first that answers, and takes the place of one that does
+    // not (hung, or its process id reused); a socket left by a crash is no obstacle.
     void secondStartHandsOver() {
         QTemporaryDir dir;
         const QString lock = dir.filePath("sub/fruitwake.lock"), name = dir.filePath("s.sock");
         QFile stale(name);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
-        {
-            SingleInstance first(lock, name);
-            QSignalSpy activated(&first, &SingleInstance::activationRequested);
-            QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
-            // A hidden second start leaves the first alone.
-            QCOMPARE(SingleInstance(lock, name).start(false),
-                     SingleInstance::Outcome::AlreadyRunning);
-            QTest::qWait(300);
-            QCOMPARE(activated.count(), 0);
-            QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::AlreadyRunning);
-            QVERIFY(activated.wait(10000));
-        }
-        QVERIFY(!QFile::exists(lock));
-        QCOMPARE(SingleInstance(lock, name).start(), SingleInstance::Outcome::Primary);
+        // The running one answers from this thread while the new start waits in its own.
+        // A hidden start (forward false) only learns that the first lives.
+        const auto handsOverTo = [&](SingleInstance& running, bool forward = true) {
+            QSignalSpy activated(&running, &SingleInstance::activationRequested);
+            auto outcome = SingleInstance::Outcome::Failed;
+            const std::unique_ptr<QThread> next(
+                QThread::create([&] { outcome = SingleInstance(lock, name).start(forward); }));
+            next->start();
+            const bool ended = QTest::qWaitFor([&] { return next->isFinished(); }, 10000);
+            next->wait();
+            return ended && activated.size() == int(forward) &&
+                   outcome == SingleInstance::Outcome::AlreadyRunning;
+        };
+        SingleInstance first(lock, name);
+        QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(handsOverTo(first));
+        QVERIFY(handsOverTo(first, false));
+        // Blocked here, the first cannot answer: the next start takes over, and says why.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("no answer from the running Fruitwake.*taking"));
+        QElapsedTimer waited;
+        waited.start();
+        SingleInstance taker(lock, name);
+        QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(waited.elapsed() < 10000);
+        QVERIFY(handsOverTo(taker));
+    }
+
+    // The guard lives in the runtime folder, keyed by the data file, not in a folder the user
+    // may delete.
+    void guardOutsideTheDataFolder() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto a = SingleInstance::ForDataFile("/data/a/foodinfo.dat");
+        const auto b = SingleInstance::ForDataFile("/data/a/../a/other.dat");
+        QCOMPARE(QFileInfo(a->lockPath()).absolutePath(), runtime.path());
+        QVERIFY(a->lockPath() != b->lockPath() && a->serverName() != b->serverName());
+        QCOMPARE(SingleInstance::ForDataFile("/data/a/./foodinfo.dat")->lockPath(), a->lockPath());
     }
 
     void commandLine_data() {

@@ -8,6 +8,7 @@
 
 #include <QtTest>
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -257,6 +258,26 @@ private slots:
         QTRY_COMPARE(rig.messages.size(), 1);
         QVERIFY(rig.messages[0].contains(path + ".damaged-"));
         QCOMPARE(ReminderDesk::LoadReport({LoadStatus::Whole, {}, {}, {}}), QString());
+    }
+
+    // A file that is there but cannot be read: moved aside, and the user told where and why.
+    void unreadableFileIsTold() {
+        const bool root = ::geteuid() == 0;
+        if (root && ::seteuid(65534) != 0)
+            QSKIP("cannot take an ordinary user's rights");
+        const auto restore = qScopeGuard([root] { QVERIFY(!root || ::seteuid(0) == 0); });
+        QTemporaryDir dir;
+        const QString path = dir.filePath("foodinfo.dat");
+        QVERIFY(ReminderStore(path).save({QString(), 3, {}}).ok);
+        QVERIFY(QFile::setPermissions(path, {}));
+        Rig rig(path);
+        QTRY_COMPARE(rig.messages.size(), 1);
+        const QString told = rig.messages[0];
+        QVERIFY2(told.startsWith("数据文件无法读取，这次从空的提醒列表开始。\n原文件已移到：" +
+                                 path + ".damaged-") &&
+                     told.contains("\n原因："),
+                 qPrintable(told));
+        QCOMPARE(rig.desk.LeadMinutes(), 5);
     }
 
     // Told after the tick that failed, once for a streak (the saver's rule), through the desk.

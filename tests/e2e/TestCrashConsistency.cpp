@@ -84,6 +84,20 @@ QStringList Leftovers(const QString& folder) {
     return names;
 }
 
+// Whether the process holds a file open in the data folder other than the
+// data file and the lock: the temporary file of a save (unnamed or not).
+bool SavingNow(qint64 pid, const QString& folder, const QString& path) {
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    const auto all = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (const QString& fd : QDir(fds).entryList(all)) {
+        const QString target = QFile::symLinkTarget(fds + u'/' + fd);
+        if (target.startsWith(folder + u'/') && target != path &&
+            !target.endsWith(QStringLiteral("fruitwake.lock")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestCrashConsistency : public QObject {
@@ -144,7 +158,7 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QRandomGenerator rng(kSeed + 1);
-    int afterTerm = 0, exitSaves = 0;
+    int afterTerm = 0, exitSaves = 0, midSave = 0;
     for (int kill = 0; kill < kBinaryKills; ++kill) {
         QProcess program;
         program.setProcessEnvironment(env);
@@ -155,14 +169,24 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
         QTest::qSleep(int(rng.bounded(200, 2500)));
         QVERIFY2(program.state() == QProcess::Running, "fruitwake ended by itself");
         const bool term = kill % 2 == 1;
+        bool saving = false;
         if (term) {
-            // SIGTERM starts the save at exit; the kill comes somewhere in it.
+            // SIGTERM starts the save at exit; every other time the kill
+            // waits for its temporary file to be open.
             ::kill(pid_t(program.processId()), SIGTERM);
-            QTest::qSleep(int(rng.bounded(0, 40)));
+            QElapsedTimer started;
+            started.start();
+            while (kill % 4 == 3 && !saving && started.elapsed() < 5000)
+                saving = SavingNow(program.processId(), folder, path);
+            if (!saving)
+                QTest::qSleep(int(rng.bounded(0, 40)));
             ++afterTerm;
         }
         ::kill(pid_t(program.processId()), SIGKILL);
         QVERIFY(program.waitForFinished(30000));
+        // Seen saving, and the file not replaced: the kill cut that save short.
+        if (saving && QFileInfo(path).lastModified() == before)
+            ++midSave;
         if (QFileInfo(path).lastModified() != before)
             ++exitSaves;
 
@@ -174,9 +198,10 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
         for (const QString& name : Leftovers(folder))
             QFile::remove(folder + u'/' + name);
     }
-    std::printf("crash: %d kills of fruitwake (%d just after SIGTERM), the file was replaced by "
-                "%d of them\n",
-                kBinaryKills, afterTerm, exitSaves);
+    std::printf("crash: %d kills of fruitwake (%d just after SIGTERM, %d mid-save), the file was "
+                "replaced by %d of them\n",
+                kBinaryKills, afterTerm, midSave, exitSaves);
+    QVERIFY2(midSave > 0, "no kill landed during a save");
 }
 
 int main(int argc, char** argv) {

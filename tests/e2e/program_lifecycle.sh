@@ -14,7 +14,7 @@ for sig in TERM INT HUP; do
   "$tool" write "$file" $(( $(date +%s) + 86400 )) 3
   "$bin" 2>"$work/stderr" & pid=$!
   # The lock appears as the first instance starts; give it a moment to listen.
-  for _ in $(seq 100); do [ -e "$XDG_DATA_HOME/fruitwake/fruitwake.lock" ] && break; sleep 0.1; done
+  for _ in $(seq 100); do ls "$XDG_RUNTIME_DIR"/fruitwake-*.lock &>/dev/null && break; sleep 0.1; done
   sleep 1
   timeout 20 "$bin" || fail "second start did not exit cleanly ($?)"
   kill -0 $pid 2>/dev/null || fail "first instance ended when the second started"

@@ -2,6 +2,7 @@
 #include "media/CTuneDeck.h"
 #include "media/QtChime.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -53,6 +54,31 @@ private slots:
         QVERIFY(!accepted || !bytes.isNull());
         QTRY_COMPARE_WITH_TIMEOUT(failed.size(), accepted ? 1 : 0, 60000);
         QCOMPARE(deck.CurrentState(), TuneDeck::State::Closed);
+    }
+
+    // Playing until the media's own end (the 0.75 s chime here), then Finished.
+    void musicPlaysToItsEnd() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tune.wav");
+        QVERIFY(QFile::copy(":/sounds/chime.wav", path));
+        CTuneDeck deck;
+        QList<TuneDeck::State> states;
+        QElapsedTimer clock;
+        qint64 finishedAt = -1;
+        connect(&deck, &TuneDeck::stateChanged, this, [&](TuneDeck::State s) {
+            states << s;
+            if (s == TuneDeck::State::Finished)
+                finishedAt = clock.elapsed();
+        });
+        deck.SetPath(path);
+        clock.start();
+        if (!deck.Play())
+            QSKIP("no media back end");
+        QTRY_VERIFY_WITH_TIMEOUT(!deck.IsActive() || finishedAt >= 0, 30000);
+        QCOMPARE(states,
+                 (QList<TuneDeck::State>{TuneDeck::State::Playing, TuneDeck::State::Finished}));
+        QVERIFY2(finishedAt >= 700, qPrintable(QString::number(finishedAt)));
+        QCOMPARE(deck.CurrentState(), TuneDeck::State::Finished);
     }
 
     void chimeAlwaysEndsOnce() {

@@ -2,6 +2,7 @@
 #include "reminders/Cp936Codec.h"
 #include "reminders/PersistenceController.h"
 
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -9,8 +10,12 @@
 #include <QtEndian>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -63,6 +68,18 @@ struct FailDevice : QIODevice {
     QByteArray written;
 };
 
+// The kind of a directory entry itself, not of what a link names.
+mode_t Kind(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+long PeakKiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
 ReminderRow Due(qint64 ripe, const QString& note = {}) {
     return ReminderRow{0, QStringLiteral("牧草"), ripe - 8 * 3600, ripe, note, 1, 0};
 }
@@ -96,7 +113,7 @@ private slots:
         m_saver.emplace([this] { return m_state; }, *m_store);
     }
 
-    // Two records: record 0 shares its slot with the header; out-of-range values are clamped.
+    // Two records: record 0 shares its slot with the header; instants beyond 32 bits are clamped.
     void goldenImage() {
         StoreState s{QStringLiteral("默认提醒声音"), 3, {}};
         s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
@@ -106,7 +123,7 @@ private slots:
         expected.replace(388, 4, QByteArray::fromHex("c4c1b2dd"));
         expected.replace(400, 13, QByteArray::fromHex("2c3dc44aacadc44a01d5c5c8fd"));
         expected.replace(500, 18, QByteArray::fromHex("030000000200000000000000f9ffffff6180"));
-        expected.replace(528, 9, QByteArray::fromHex("00000000ffffff7f02"));
+        expected.replace(528, 9, QByteArray::fromHex("fbffffffffffff7f02"));
         expected.replace(537, 102, QByteArray(102, 'n'));
         QCOMPARE(Encode(s).toHex(), expected.toHex());
     }
@@ -181,6 +198,13 @@ private slots:
         QTest::newRow("unterminated music")
             << fill(0, 384, 'm') << "D 3 2|" + QString(384, u'm') + "|" + g + "|";
         QTest::newRow("no GBK text") << fill(388, 2, '\xff') << "D 3 2" + M + "\uFFFD\uFFFD草|";
+        // Bytes the writer would not give back: after a text's zero, after the header.
+        QTest::newRow("byte after music's end") << fill(383, 1, 'x') << "D 3 2" + G;
+        QTest::newRow("byte after name's end") << fill(399, 1, 'x') << "D 3 2" + G;
+        QTest::newRow("byte after a note's end") << fill(639, 1, 'x') << "D 3 2" + G;
+        QTest::newRow("byte after the header") << fill(511, 1, 'x') << "D 3 2" + G;
+        QTest::newRow("instants at the 32-bit ends")
+            << with(400, INT_MIN).replace(404, 4, QByteArray::fromHex("ffffff7f")) << "W 3 2" + G;
     }
     void damaged() {
         QFETCH(QByteArray, bytes);
@@ -192,6 +216,8 @@ private slots:
                   "|" + first,
               "summary");
         QCOMPARE(r.reason.isEmpty(), r.status != LoadStatus::Damaged);
+        if (r.status == LoadStatus::Whole) // saved untouched, it is the same file
+            QCOMPARE(Encode(r.state).toHex(), bytes.toHex());
         for (int i = 0; i < rows.size(); ++i)
             QCOMPARE(rows[i].rowId, quint32(i));
     }
@@ -233,8 +259,7 @@ private slots:
         QCOMPARE(r.status, LoadStatus::Whole);
         QCOMPARE(Encode(r.state), Encode(Sample(3)));
         Write(m_dir->filePath("plain"), "keep");
-        QVERIFY(QDir(m_dir->path()).mkdir("folder"));
-        for (const char* place : {"plain/foodinfo.dat", "plain/sub/foodinfo.dat", "folder"}) {
+        for (const char* place : {"plain/foodinfo.dat", "plain/sub/foodinfo.dat"}) {
             ReminderStore unwritable(m_dir->filePath(place));
             QVERIFY2(!unwritable.save(Sample(1)).error.isEmpty(), place);
             QCOMPARE(unwritable.load().status, LoadStatus::Missing);
@@ -274,6 +299,72 @@ private slots:
         QVERIFY(QFile::setPermissions(r.damagedCopy, QFile::ReadOwner));
         QCOMPARE(Read(r.damagedCopy), Encode(Sample(2)));
         QCOMPARE(Read(store.path()), Encode(Sample(1)));
+    }
+
+    // Nothing but a regular file is read: anything else is moved aside whole (a link as a link),
+    // and the next save puts a regular file there without writing through a link.
+    void notARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind :
+             {"fifo", "device", "folder", "link to fifo", "link to device", "link to folder"})
+            QTest::newRow(kind) << QString(kind);
+    }
+    void notARegularFile() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("foodinfo.dat"), node = dir.filePath("node");
+        const bool link = kind.startsWith("link");
+        const QByteArray made = QFile::encodeName(link ? node : path);
+        QString target = node; // a node of our own: as root, a fault could replace /dev/zero
+        if (kind.endsWith("fifo"))
+            QCOMPARE(::mkfifo(made, 0600), 0);
+        else if (kind.endsWith("folder"))
+            QVERIFY(QDir().mkdir(QFile::decodeName(made)));
+        else if (::geteuid() == 0)
+            QCOMPARE(::mknod(made, S_IFCHR | 0600, makedev(1, 5)), 0);
+        else if (link)
+            target = "/dev/zero";
+        else
+            QSKIP("a device node needs root");
+        const mode_t kindBefore = Kind(path);
+        // A reader stuck on a FIFO without writer is let go, so the test fails instead of hanging.
+        std::jthread unstick([&, fifo = kind.endsWith("fifo")] {
+            if (!fifo)
+                return;
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            ::close(::open(made.constData(), O_WRONLY | O_NONBLOCK));
+        });
+        if (link)
+            QVERIFY(QFile::link(target, path));
+        ReminderStore store(path);
+        store.setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
+        const LoadResult r = store.load();
+        QCOMPARE(r.status, LoadStatus::Unreadable);
+        QCOMPARE(r.damagedCopy, path + ".damaged-20240506-070809");
+        QCOMPARE(Kind(r.damagedCopy), link ? mode_t(S_IFLNK) : kindBefore);
+        for (int save = 0; save < (link ? 2 : 1); ++save) {
+            if (save) // a link appearing while running is replaced, not written through
+                QVERIFY(QFile::remove(path) && QFile::link(target, path));
+            QVERIFY(store.save(Sample(1)).ok);
+            QCOMPARE(Kind(path), mode_t(S_IFREG));
+            QCOMPARE(Read(path), Encode(Sample(1)));
+        }
+        struct stat st {};
+        QVERIFY(!link ||
+                (::stat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode)));
+    }
+
+    // Only the layout is read: a regular file with 96 MiB beyond its one record costs no memory.
+    void hugeFileReadsOnlyItsLayout() {
+        QVERIFY(m_store->save(Sample(1)).ok);
+        QFile file(m_path);
+        QVERIFY(file.resize(96 << 20));
+        const long before = PeakKiB();
+        const LoadResult r = m_store->load();
+        QCOMPARE(r.status, LoadStatus::Damaged);
+        QCOMPARE(r.state.rows.size(), 1);
+        QVERIFY2(PeakKiB() - before < 32 << 10, qPrintable(QString::number(PeakKiB() - before)));
+        QCOMPARE(QFileInfo(r.damagedCopy).size(), 96 << 20);
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
@@ -328,6 +419,22 @@ private slots:
         QCOMPARE(Read(m_path), Encode(m_state));
         m_saver->markDirty();
         QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
+    }
+
+    // Changes at later instants do not push the save back: it comes a second after the first.
+    void laterChangesDoNotDelayTheSave() {
+        QElapsedTimer clock;
+        qint64 savedAt = -1;
+        connect(&*m_saver, &PersistenceController::saved, this, [&] { savedAt = clock.elapsed(); });
+        clock.start();
+        for (int at : {0, 300, 600}) {
+            QTest::qWait(at - int(clock.elapsed()));
+            m_saver->markDirty();
+        }
+        const qint64 last = clock.elapsed();
+        QTRY_VERIFY_WITH_TIMEOUT(savedAt >= 0, 15000);
+        QVERIFY2(savedAt - last < PersistenceController::kDirtyDelayMs - 100,
+                 qPrintable(QString::number(savedAt - last)));
     }
 
     void periodicSave() {
