@@ -1,7 +1,6 @@
 #include "alarm/TickEngine.h"
 
 #include "alarm/Clock.h"
-#include "alarm/TuneDeck.h"
 #include "catalogue/CropCatalogue.h"
 #include "catalogue/TimeText.h"
 #include "reminders/ReminderTable.h"
@@ -47,10 +46,11 @@ void TickEngine::track(int position) {
     m_rowOf.insert(serial, r.rowId);
     m_order.insert(position, serial);
     const qint64 now = m_clock.now();
-    if (r.ripe > now)
+    if (r.ripe > now) {
         push(m_ripeDue, r.ripe, serial);
-    if (r.ripe - 60 * qint64(m_nLeadMinutes) > now)
-        push(m_warnDue, r.ripe, serial);
+        // Inside the lead already: kept in case the lead is lowered.
+        push(r.ripe - 60 * qint64(m_nLeadMinutes) > now ? m_warnDue : m_warnLate, r.ripe, serial);
+    }
     // Equality on purpose: a season beyond the crop's count is never removed.
     if (r.seasonNo == CropCatalogue::ResolveCrop(r.cropIndex, r.cropName).seasons)
         push(m_lastDue, r.ripe, serial);
@@ -61,17 +61,19 @@ void TickEngine::rebuild() {
     m_order.clear();
     m_ripeDue.clear();
     m_warnDue.clear();
+    m_warnLate.clear();
     m_lastDue.clear();
     const int n = m_table.count();
     m_rowOf.reserve(n);
     m_order.reserve(n);
     for (int i = 0; i < n; ++i)
         track(i);
+    emit scheduleChanged();
 }
 
 void TickEngine::compact() {
     const auto dead = [this](const Entry& e) { return !m_rowOf.contains(e.serial); };
-    for (Heap* h : {&m_ripeDue, &m_warnDue, &m_lastDue}) {
+    for (Heap* h : {&m_ripeDue, &m_warnDue, &m_warnLate, &m_lastDue}) {
         h->erase(std::remove_if(h->begin(), h->end(), dead), h->end());
         std::make_heap(h->begin(), h->end(), Later{});
     }
@@ -82,10 +84,11 @@ void TickEngine::onRowsInserted(const QModelIndex& parent, int first, int last) 
         return;
     for (int i = first; i <= last; ++i)
         track(i);
+    emit scheduleChanged();
 }
 
 void TickEngine::onRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
-    if (parent.isValid() || first < 0 || last >= m_order.size() || first > last)
+    if (m_removing || parent.isValid() || first < 0 || last >= m_order.size() || first > last)
         return;
     for (int i = first; i <= last; ++i)
         m_rowOf.remove(m_order[i]);
@@ -93,11 +96,15 @@ void TickEngine::onRowsAboutToBeRemoved(const QModelIndex& parent, int first, in
     // Entries of removed rows wait in the heaps until they surface; keep them
     // from piling up when many rows go long before their time.
     const qsizetype live = m_rowOf.size();
-    if (m_ripeDue.size() + m_warnDue.size() + m_lastDue.size() > std::size_t(6 * live + 1024))
+    if (m_ripeDue.size() + m_warnDue.size() + m_warnLate.size() + m_lastDue.size() >
+        std::size_t(8 * live + 1024))
         compact();
+    emit scheduleChanged();
 }
 
 void TickEngine::onLayoutAboutToBeChanged() {
+    if (m_removing)
+        return;
     m_layoutSerials.clear();
     m_layoutSerials.reserve(m_order.size());
     for (int i = 0; i < m_order.size() && i < m_table.count(); ++i)
@@ -105,13 +112,24 @@ void TickEngine::onLayoutAboutToBeChanged() {
 }
 
 void TickEngine::onLayoutChanged() {
-    if (m_layoutSerials.size() != m_table.count()) {
-        rebuild(); // not a pure reordering: start over from the rows
-    } else {
-        for (int i = 0; i < m_table.count(); ++i)
-            m_order[i] = m_layoutSerials.value(m_table.row(i).rowId);
+    if (m_removing)
+        return;
+    // A reordering, or rows removed in one go: the rows left keep their serials.
+    const int n = m_table.count();
+    QVector<quint64> order(n, 0);
+    for (int i = 0; i < n; ++i) {
+        order[i] = m_layoutSerials.take(m_table.row(i).rowId);
+        if (!order[i]) {
+            rebuild(); // a row never seen: start over from the rows
+            m_layoutSerials.clear();
+            return;
+        }
     }
+    for (const quint64 serial : std::as_const(m_layoutSerials))
+        m_rowOf.remove(serial);
+    m_order = std::move(order);
     m_layoutSerials.clear();
+    emit scheduleChanged();
 }
 
 void TickEngine::onRowIdsRenumbered() {
@@ -123,23 +141,86 @@ void TickEngine::onRowIdsRenumbered() {
         m_rowOf[m_order[i]] = m_table.row(i).rowId;
 }
 
+// The last second a tick has dealt with; before the first tick, now.
+qint64 TickEngine::handled() const {
+    return m_lastNow == kNoTick ? m_clock.now() : m_lastNow;
+}
+
+// Warnings not given go where the lead puts them: ahead, or passed.
+void TickEngine::splitWarnings() {
+    Heap all;
+    all.reserve(m_warnDue.size() + m_warnLate.size());
+    all.insert(all.end(), m_warnDue.begin(), m_warnDue.end());
+    all.insert(all.end(), m_warnLate.begin(), m_warnLate.end());
+    m_warnDue.clear();
+    m_warnLate.clear();
+    const qint64 limit = handled() + 60 * qint64(m_nLeadMinutes);
+    for (const Entry& e : all)
+        if (m_rowOf.contains(e.serial))
+            (e.key > limit ? m_warnDue : m_warnLate).push_back(e);
+    std::make_heap(m_warnDue.begin(), m_warnDue.end(), Later{});
+    std::make_heap(m_warnLate.begin(), m_warnLate.end(), Later{});
+}
+
 void TickEngine::setLeadMinutes(int minutes) {
     if (minutes == m_nLeadMinutes)
         return;
     m_nLeadMinutes = minutes;
-    // Warnings whose instant under the new lead has passed are skipped; the
-    // heap is keyed by ripening, so they are exactly the ones on top.
-    const qint64 limit = m_clock.now() + 60 * qint64(m_nLeadMinutes);
-    while (!m_warnDue.empty() && m_warnDue.front().key <= limit)
-        pop(m_warnDue);
+    splitWarnings();
+    emit scheduleChanged();
+}
+
+qint64 TickEngine::nextDue() {
+    // Entries of rows that went would only wake a tick for nothing.
+    for (Heap* h : {&m_ripeDue, &m_warnDue, &m_lastDue})
+        while (!h->empty() && !m_rowOf.contains(h->front().serial))
+            pop(*h);
+    qint64 due = kNever;
+    if (!m_ripeDue.empty())
+        due = m_ripeDue.front().key;
+    if (!m_warnDue.empty())
+        due = qMin(due, m_warnDue.front().key - 60 * qint64(m_nLeadMinutes));
+    if (!m_lastDue.empty())
+        due = qMin(due, m_lastDue.front().key + 1);
+    return due;
+}
+
+// Every row past its last season goes in one pass over the table.
+void TickEngine::removeExpired(qint64 now) {
+    QList<int> gone;
+    while (!m_lastDue.empty() && m_lastDue.front().key < now) {
+        const Entry e = m_lastDue.front();
+        pop(m_lastDue);
+        const auto it = m_rowOf.constFind(e.serial);
+        if (it != m_rowOf.cend()) {
+            const int pos = m_table.findRow(*it);
+            if (pos >= 0)
+                gone.push_back(pos);
+        }
+    }
+    if (gone.isEmpty())
+        return;
+    std::sort(gone.begin(), gone.end());
+    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+    qsizetype next = 0, kept = 0;
+    for (qsizetype i = 0; i < m_order.size(); ++i) {
+        if (next < gone.size() && gone[next] == i) {
+            m_rowOf.remove(m_order[i]);
+            ++next;
+        } else {
+            m_order[kept++] = m_order[i];
+        }
+    }
+    m_order.resize(kept);
+    m_removing = true;
+    m_table.removePositions(gone);
+    m_removing = false;
 }
 
 void TickEngine::tick() {
     const qint64 now = m_clock.now();
-    const qint64 prev = m_lastNow;
     m_lastNow = now;
 
-    emit stopMusicEnabled(m_deck && m_deck->IsActive());
     emit clockTextChanged(TimeText::Format(now));
     m_table.setNow(now);
 
@@ -178,26 +259,17 @@ void TickEngine::tick() {
         if (it != m_rowOf.cend() && e.key > now)
             raise(*it, Alert::Kind::Warning, e.key - lead);
     }
+    while (!m_warnLate.empty() && m_warnLate.front().key <= now)
+        pop(m_warnLate);
 
-    QList<int> gone;
-    while (!m_lastDue.empty() && m_lastDue.front().key < now) {
-        const Entry e = m_lastDue.front();
-        pop(m_lastDue);
-        const auto it = m_rowOf.constFind(e.serial);
-        if (it != m_rowOf.cend()) {
-            const int pos = m_table.findRow(*it);
-            if (pos >= 0)
-                gone.push_back(pos);
-        }
-    }
-    std::sort(gone.begin(), gone.end(), std::greater<int>());
-    for (int pos : gone)
-        m_table.removeAt(pos);
+    removeExpired(now);
 
     if (due.isEmpty())
         return;
     AlertBatch batch;
-    batch.catchUp = prev != kNoTick && now - prev > kCatchUpGap;
+    // How late the alerts are decides, not how far apart the ticks came.
+    for (const Due& d : due)
+        batch.catchUp = batch.catchUp || now - d.alert.due > kCatchUpGap;
     std::stable_sort(due.begin(), due.end(), [&batch](const Due& a, const Due& b) {
         if (batch.catchUp && a.alert.isRipe() != b.alert.isRipe())
             return a.alert.isRipe();

@@ -6,47 +6,52 @@
 #include <QHash>
 #include <QObject>
 #include <QVector>
+#include <limits>
 #include <vector>
 
 class Clock;
 class ReminderTable;
-class TuneDeck;
 
-// The once-a-second heart of the alarm: clock text, countdowns, warnings, ripe
-// alerts and the removal of reminders after their last season.
+// The heart of the alarm: clock text, countdowns, warnings, ripe alerts and
+// the removal of reminders after their last season.
 //
 // Each tick handles the seconds since the tick before, so an alert fires once
-// however late, early or far apart the ticks come. Pending alerts sit in
-// min-heaps keyed by ripening instant, so a tick costs O(due + log n) and never
-// walks the rows. The engine follows the table's signals to keep them right;
-// an entry of a row that has gone is dropped when it reaches the top.
+// however late, early or far apart the ticks come; nextDue() says when the
+// next tick has anything to do, so a hidden window can sleep until then.
+// Pending alerts sit in min-heaps keyed by ripening instant, so a tick costs
+// O(due + log n) and never walks the rows. The engine follows the table's
+// signals to keep them right; an entry of a row that has gone is dropped when
+// it reaches the top.
 class TickEngine : public QObject {
     Q_OBJECT
 public:
-    // Ticks further apart than this present their alerts as one catch-up batch.
+    // Alerts raised more than this late come as one catch-up batch.
     static constexpr qint64 kCatchUpGap = 60;
     static constexpr qint64 kNoTick = ReminderTable::kNoNow;
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
     TickEngine(ReminderTable& table, const Clock& clock, QObject* parent = nullptr);
 
-    // The deck whose state enables the stop-music button; may stay unset.
-    void setTuneDeck(const TuneDeck* deck) { m_deck = deck; }
-
-    // From the next tick on. A warning whose new instant has already passed is
-    // skipped, not raised late; one already given is not given again.
+    // Every warning not yet given whose instant under the new lead lies after
+    // the last handled second comes at that instant; one already given is not
+    // given again, one whose instant has passed is skipped.
     void setLeadMinutes(int minutes);
     int leadMinutes() const { return m_nLeadMinutes; }
 
     // The now of the latest tick, kNoTick before the first.
     qint64 lastNow() const { return m_lastNow; }
+    // The first second at which a tick would raise or remove anything, kNever
+    // when nothing is pending.
+    qint64 nextDue();
 
 public slots:
     void tick();
 
 signals:
     void clockTextChanged(const QString& text);
-    void stopMusicEnabled(bool enabled);
     void alertsRaised(const AlertBatch& batch);
+    // nextDue() may have moved other than by a tick (rows, lead).
+    void scheduleChanged();
 
 private:
     struct Entry {
@@ -60,6 +65,9 @@ private:
     void track(int position);
     void rebuild();
     void compact();
+    qint64 handled() const;
+    void splitWarnings();
+    void removeExpired(qint64 now);
 
     void onRowsInserted(const QModelIndex& parent, int first, int last);
     void onRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
@@ -69,7 +77,6 @@ private:
 
     ReminderTable& m_table;
     const Clock& m_clock;
-    const TuneDeck* m_deck = nullptr;
     int m_nLeadMinutes = kDefaultLeadMinutes;
     qint64 m_lastNow = kNoTick;
 
@@ -80,7 +87,9 @@ private:
     QVector<quint64> m_order;        // serials in display order
     QHash<quint32, quint64> m_layoutSerials;
 
-    Heap m_ripeDue; // ripe alerts not yet raised
-    Heap m_warnDue; // warnings not yet raised, due at key - 60 * lead
-    Heap m_lastDue; // last-season rows, removed once key < now
+    Heap m_ripeDue;  // ripe alerts not yet raised
+    Heap m_warnDue;  // warnings not yet given, due at key - 60 * lead, after handled()
+    Heap m_warnLate; // warnings not given whose instant passed; a lower lead may revive them
+    bool m_removing = false; // the engine itself removes rows and follows them
+    Heap m_lastDue;          // last-season rows, removed once key < now
 };

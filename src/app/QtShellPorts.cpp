@@ -4,6 +4,8 @@
 #include "app/ProgramIcon.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QWindow>
@@ -138,11 +140,33 @@ QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)
                 }
             });
     connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::poll);
-    if (pollMilliseconds > 0)
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        // A tray over D-Bus (StatusNotifierItem) comes and goes with its watcher.
+        auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                                QDBusConnection::sessionBus(),
+                                                QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this] { QTimer::singleShot(0, this, &QtTrayPort::poll); });
+    } else if (pollMilliseconds > 0) {
         m_poll.start(pollMilliseconds);
+    }
+}
+
+bool QtTrayPort::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+    constexpr quint8 kDestroyNotify = 17, kClientMessage = 33; // X11 core event codes
+    if (type == "xcb_generic_event_t" && message) {
+        const quint8 code = *static_cast<const quint8*>(message) & 0x7f;
+        // Qt's own tray tracking sees the event after this filter.
+        if (code == kDestroyNotify || code == kClientMessage)
+            QTimer::singleShot(0, this, &QtTrayPort::poll);
+    }
+    return false;
 }
 
 QtTrayPort::~QtTrayPort() {
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
     m_icon.hide();
     m_icon.setContextMenu(nullptr);
 }

@@ -3,6 +3,7 @@
 #include "app/ShellController.h"
 #include "app/ShellPorts.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -25,9 +26,11 @@ private:
 };
 
 // The tray port over QSystemTrayIcon, with the menu "关闭" and the About entry.
-// The desktop does not announce a notification area coming or going, so its
-// presence is polled.
-class QtTrayPort final : public TrayPort {
+// Qt does not announce a notification area coming or going. On X11 the X
+// events that can change it (a window destroyed, a tray's MANAGER message)
+// and a D-Bus tray's watcher coming or going make it look again, so a quiet
+// desktop wakes nothing; elsewhere it polls.
+class QtTrayPort final : public TrayPort, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
     explicit QtTrayPort(QObject* parent = nullptr, int pollMilliseconds = 3000);
@@ -45,6 +48,7 @@ public:
 
 private:
     void poll();
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
     QMenu m_menu;
     QSystemTrayIcon m_icon;

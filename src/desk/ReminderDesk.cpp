@@ -15,7 +15,6 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     : QObject(parent), m_ports(std::move(ports)), m_table(new ReminderTable(this)),
       m_engine(new TickEngine(*m_table, m_ports.clock, this)),
       m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)) {
-    m_engine->setTuneDeck(&m_ports.deck);
     m_alertQueue->setShowBoxes([this] { return m_bAlertBoxes; });
     if (!m_ports.storePath.isEmpty()) {
         m_store = std::make_unique<ReminderStore>(m_ports.storePath);
@@ -31,7 +30,11 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     // The tick: the timer drives it, the engine reports through the desk.
     connect(&m_timer, &TickTimer::tick, this, &ReminderDesk::OnTimer);
     connect(m_engine, &TickEngine::clockTextChanged, this, &ReminderDesk::clockTextChanged);
-    connect(m_engine, &TickEngine::stopMusicEnabled, this, &ReminderDesk::stopMusicEnabled);
+    // Ticks a second apart while shown, only when something is due while hidden.
+    m_timer.setDueSource([this] { return m_engine->nextDue(); });
+    connect(m_engine, &TickEngine::scheduleChanged, &m_timer, &TickTimer::reaim);
+    connect(&m_ports.deck, &TuneDeck::stateChanged, this,
+            [this] { emit stopMusicEnabled(m_ports.deck.IsActive()); });
     connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
     // Every change reaches the data file about a second later.
     connect(m_table, &QAbstractItemModel::rowsInserted, this, &ReminderDesk::ChangeMade);
@@ -44,6 +47,7 @@ ReminderDesk::~ReminderDesk() = default;
 void ReminderDesk::Start() {
     ClearSelection();
     m_form.SetPlant(m_ports.clock.now());
+    m_timer.setHidden(true); // until a window shows it
     m_timer.start();
     SetLeadMinutes(kDefaultLeadMinutes);
     LoadReminders();
@@ -82,6 +86,8 @@ void ReminderDesk::LoadReminders() {
     m_ports.deck.SetPath(settings.playerPath);
     SetMusicLabel(settings.musicLabel);
     m_table->reset(loaded.state.rows);
+    if (loaded.status == LoadStatus::Whole && m_persistence)
+        m_persistence->markSaved();
 }
 
 void ReminderDesk::TellLater(const QString& text) {
@@ -214,8 +220,7 @@ void ReminderDesk::OnChooseMusic() {
 }
 
 void ReminderDesk::OnStopMusic() {
-    m_ports.deck.Close();
-    emit stopMusicEnabled(m_ports.deck.IsActive());
+    m_ports.deck.Close(); // the button follows the deck's state change
 }
 
 void ReminderDesk::OnPreviewMusic() {
@@ -226,7 +231,6 @@ void ReminderDesk::OnPreviewMusic() {
         break;
     case MusicChoice::PreviewAction::Play:
         m_ports.deck.Play();
-        emit stopMusicEnabled(m_ports.deck.IsActive());
         break;
     case MusicChoice::PreviewAction::Nothing:
         break;

@@ -7,15 +7,18 @@
 #include <functional>
 
 // When the data file is written: about a second after every change, every 120
-// ticks, and once at an orderly end. A failed save is told once per streak of
-// failures and tried again at the next save point; nothing here ever stops
-// the tick or the exit.
+// ticks, and once at an orderly end. The first two write only when the state
+// differs from what the last good save wrote, so an idle program writes
+// nothing. A failed save is told once per streak of failures and tried again
+// at the next save point, and at the latest after kRetryMs; nothing here ever
+// stops the tick or the exit.
 class PersistenceController : public QObject {
     Q_OBJECT
 public:
     using Snapshot = std::function<StoreState()>;
     static constexpr int kSaveEveryTicks = 120;
     static constexpr int kDirtyDelayMs = 1000;
+    static constexpr int kRetryMs = 120'000;
 
     PersistenceController(Snapshot snapshot, StoreWriter& store, QObject* parent = nullptr);
 
@@ -23,7 +26,12 @@ public:
     void markDirty();
     bool isDirty() const { return m_dirty.isActive(); }
     void onTick();
+    // Always writes (the ways out).
     SaveResult saveNow();
+    // What the file holds now, as just loaded whole.
+    void markSaved();
+    bool differsFromSaved() const;
+    void setRetryDelay(int ms) { m_retry.setInterval(ms); }
 
     void setDirtyDelay(int ms) { m_dirty.setInterval(ms); }
 
@@ -36,10 +44,14 @@ signals:
 
 private:
     SaveResult save();
+    void saveIfChanged();
 
     Snapshot m_snapshot;
     StoreWriter& m_store;
     QTimer m_dirty;
+    QTimer m_retry;
+    bool m_hasSaved = false;
+    StoreState m_saved; // as the last good save wrote it
     int m_nSaveTicks = 0;
     bool m_failing = false;
 };

@@ -141,11 +141,60 @@ void ReminderTable::removeAt(int i) {
     endRemoveRows();
 }
 
+void ReminderTable::removePositions(const QList<int>& positions) {
+    QList<std::pair<int, int>> runs;
+    for (int p : positions) {
+        if (p < 0 || p >= count() || (!runs.isEmpty() && p <= runs.back().second))
+            return; // not ascending or out of range: nothing is removed
+        if (!runs.isEmpty() && p == runs.back().second + 1)
+            runs.back().second = p;
+        else
+            runs.push_back({p, p});
+    }
+    if (runs.size() <= kFewRuns) {
+        // From the end, so the earlier runs keep their positions.
+        for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
+            beginRemoveRows({}, it->first, it->second);
+            m_rows.remove(it->first, it->second - it->first + 1);
+            invalidatePositions();
+            endRemoveRows();
+        }
+        return;
+    }
+    // One pass: every kept row moves up over the removed ones before it.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QVector<int> moved(count(), -1);
+    int kept = 0;
+    qsizetype next = 0;
+    for (int i = 0; i < count(); ++i) {
+        if (next < positions.size() && positions[next] == i) {
+            ++next;
+            continue;
+        }
+        moved[i] = kept;
+        if (kept != i)
+            m_rows[kept] = std::move(m_rows[i]);
+        ++kept;
+    }
+    m_rows.resize(kept);
+    invalidatePositions();
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& i : before)
+        after.push_back(moved[i.row()] < 0 ? QModelIndex() : index(moved[i.row()], i.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 void ReminderTable::removeAndRenumber(QList<int> positions) {
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    for (auto it = positions.crbegin(); it != positions.crend(); ++it)
-        removeAt(*it);
+    while (!positions.isEmpty() && positions.front() < 0)
+        positions.pop_front();
+    while (!positions.isEmpty() && positions.back() >= count())
+        positions.pop_back();
+    removePositions(positions);
     for (int i = 0; i < count(); ++i)
         m_rows[i].rowId = static_cast<quint32>(i);
     m_nextId = static_cast<quint32>(count());

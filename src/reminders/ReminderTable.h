@@ -40,6 +40,8 @@ public:
     };
     static constexpr int RowIdRole = Qt::UserRole;
     static constexpr qint64 kNoNow = std::numeric_limits<qint64>::min();
+    // More runs than this are removed as one layout change.
+    static constexpr int kFewRuns = 8;
 
     explicit ReminderTable(QObject* parent = nullptr);
 
@@ -59,6 +61,10 @@ public:
     // Appends at the end with a fresh id, which is returned.
     quint32 append(ReminderRow r);
     void removeAt(int i);
+    // Removes the rows at these positions (ascending, distinct) in one pass:
+    // a few contiguous runs as row removals, many scattered rows as one
+    // layout change (persistent indexes of removed rows become invalid).
+    void removePositions(const QList<int>& positions);
     // Removes the given positions (any order, duplicates ignored), then
     // renumbers the ids 0..n-1 in display order.
     void removeAndRenumber(QList<int> positions);

@@ -28,18 +28,21 @@ public:
     bool Play() override {
         log->push_back(QStringLiteral("play"));
         if (willPlay)
-            m_state = State::Playing;
+            setState(State::Playing);
         return willPlay;
     }
     void Close() override {
         log->push_back(QStringLiteral("close"));
-        m_state = State::Closed;
+        setState(State::Closed);
     }
     State CurrentState() const override { return m_state; }
     QString Path() const override { return m_path; }
-    void setState(State s) { m_state = s; }
+    void setState(State s) {
+        m_state = s;
+        emit stateChanged(s);
+    }
     void failLater() {
-        m_state = State::Closed;
+        setState(State::Closed);
         emit playbackFailed();
     }
     bool willPlay = false;

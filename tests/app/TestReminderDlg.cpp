@@ -16,6 +16,17 @@ using Id = ControlTable::Id;
 
 namespace {
 
+// Wake-ups at the test's own seconds.
+class FakeWaker : public Waker {
+public:
+    explicit FakeWaker(const qint64* now) : m_now(now) {}
+    void wakeAt(qint64 second) override { aim = second; }
+    void cancel() override { aim = -1; }
+    qint64 wallNow() const override { return *m_now; }
+    qint64 aim = -1;
+    const qint64* m_now;
+};
+
 // The real window with fake sound, boxes and chooser, and a clock the test moves.
 struct Harness {
     qint64 now = 1254369600; // 2009-10-01 12:00:00 in Asia/Shanghai
@@ -266,6 +277,35 @@ private slots:
         h.chooserAnswer = QStringLiteral("/") + QString(200, QChar(0x97F3)); // refused
         h.click(Id::ChooseMusic);
         QCOMPARE(h.messages.size(), 1);
+    }
+
+    // Hidden, no tick a second: one wake-up at the next due second. Shown
+    // again, the clock and the countdowns are right at once, before any tick.
+    void hiddenSleepsUntilDue() {
+        Harness h;
+        auto* waker = new FakeWaker(&h.now);
+        TickTimer& timer = h.dlg->Desk().SecondTimer();
+        timer.setWaker(std::unique_ptr<Waker>(waker));
+        timer.start();
+        ReminderRow r;
+        r.cropName = QStringLiteral("牧草");
+        r.ripe = h.now + 600;
+        h.table().append(r);
+        h.dlg->show();
+        h.dlg->hide();
+        QVERIFY(timer.isHidden());
+        QCOMPARE(waker->aim, r.ripe - 300);
+        h.now += 250;
+        h.dlg->show();
+        QCOMPARE(waker->aim, -1);
+        QCOMPARE(h.text(Id::Clock), TimeText::Format(h.now));
+        QCOMPARE(h.table().data(h.table().index(0, ReminderTable::ColCountdown)).toString(),
+                 QStringLiteral("0天0小时5分50秒成熟"));
+        h.dlg->hide();
+        h.now = waker->aim;
+        emit waker->woke();
+        QCOMPARE(h.log, QStringList{"chime"});
+        QCOMPARE(h.text(Id::Clock), TimeText::Format(r.ripe - 300));
     }
 
     // At most 90 cp936 bytes, cut at a character where the text lands.
