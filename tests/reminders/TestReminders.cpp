@@ -111,15 +111,19 @@ private slots:
     void goldenImage() {
         StoreState s{QStringLiteral("默认提醒声音"), 3, {}};
         s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
-               << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 258, 0};
+               << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 456, 0};
         QByteArray expected(640, '\0');
         expected.replace(0, 12, QByteArray::fromHex("c4acc8cfcce1d0d1c9f9d2f4"));
         expected.replace(388, 4, QByteArray::fromHex("c4c1b2dd"));
         expected.replace(400, 13, QByteArray::fromHex("2c3dc44aacadc44a01d5c5c8fd"));
         expected.replace(500, 18, QByteArray::fromHex("030000000200000000000000f9ffffff6180"));
-        expected.replace(528, 9, QByteArray::fromHex("fbffffffffffff7f02"));
+        expected.replace(528, 9, QByteArray::fromHex("fbffffffffffff7fc8"));
         expected.replace(537, 102, QByteArray(102, 'n'));
         QCOMPARE(Encode(s).toHex(), expected.toHex());
+        // Back: a signed crop position, the season's low byte unsigned.
+        const ReminderRow back = DecodeExact(expected).state.rows.value(1);
+        QCOMPARE(back.cropIndex, -7);
+        QCOMPARE(back.seasonNo, 200);
     }
 
     // Texts are cut between characters, leaving their zero; the note edit and music choice agree.
