@@ -1,8 +1,7 @@
 #include "catalogue/Schedule.h"
 #include "catalogue/TimeText.h"
 
-#include <QSet>
-#include <QTest>
+#include <QtTest>
 #include <ctime>
 
 using namespace CropCatalogue;

@@ -6,11 +6,7 @@
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
 
-#include <QDateTime>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <ctime>
 #include <unistd.h>
 
@@ -250,38 +246,37 @@ private slots:
         QCOMPARE(rig.desk.LeadMinutes() * 10 + rig.desk.LeadSelectorIndex(), -1);
     }
 
-    // Told once the window can show it: where the file went and why.
-    void damagedFileIsTold() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("foodinfo.dat");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(600, '\0')) == 600);
-        f.close();
-        Rig rig(path);
-        QVERIFY(rig.messages.isEmpty());
-        QTRY_COMPARE(rig.messages.size(), 1);
-        QVERIFY(rig.messages[0].contains(path + ".damaged-"));
-        QCOMPARE(ReminderDesk::LoadReport({LoadStatus::Whole, {}, {}, {}}), QString());
+    // Told once the window can show it: what happened, where the file went and why. What could
+    // not be read at all leaves an empty table and the default lead.
+    void badFileIsTold_data() {
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<QString>("told"); // the text up to the copy's name
+        QTest::addColumn<int>("lead");
+        QTest::newRow("damaged") << false
+                                 << "数据文件已损坏，已读入其中完整的提醒。\n原文件已另存为：" << 3;
+        QTest::newRow("unreadable")
+            << true << "数据文件无法读取，这次从空的提醒列表开始。\n原文件已移到：" << 5;
     }
-
-    // A file that is there but cannot be read: moved aside, and the user told where and why.
-    void unreadableFileIsTold() {
+    void badFileIsTold() {
+        QFETCH(bool, unreadable);
+        QFETCH(QString, told);
         const bool root = ::geteuid() == 0;
-        if (root && ::seteuid(65534) != 0)
+        if (unreadable && root && ::seteuid(65534) != 0)
             QSKIP("cannot take an ordinary user's rights");
-        const auto restore = qScopeGuard([root] { QVERIFY(!root || ::seteuid(0) == 0); });
+        const auto restore =
+            qScopeGuard([=] { QVERIFY(!unreadable || !root || ::seteuid(0) == 0); });
         QTemporaryDir dir;
         const QString path = dir.filePath("foodinfo.dat");
         QVERIFY(ReminderStore(path).save({QString(), 3, {}}).ok);
-        QVERIFY(QFile::setPermissions(path, {}));
+        QVERIFY(unreadable ? QFile::setPermissions(path, {}) : QFile::resize(path, 600));
         Rig rig(path);
+        QVERIFY(rig.messages.isEmpty());
         QTRY_COMPARE(rig.messages.size(), 1);
-        const QString told = rig.messages[0];
-        QVERIFY2(told.startsWith("数据文件无法读取，这次从空的提醒列表开始。\n原文件已移到：" +
-                                 path + ".damaged-") &&
-                     told.contains("\n原因："),
-                 qPrintable(told));
-        QCOMPARE(rig.desk.LeadMinutes(), 5);
+        const QString& said = rig.messages[0];
+        QVERIFY2(said.startsWith(told + path + ".damaged-") && said.contains("\n原因："),
+                 qPrintable(said));
+        QTEST(rig.desk.LeadMinutes(), "lead");
+        QCOMPARE(ReminderDesk::LoadReport({LoadStatus::Whole, {}, {}, {}}), QString());
     }
 
     // Told after the tick that failed, once for a streak (the saver's rule), through the desk.

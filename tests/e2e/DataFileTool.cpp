@@ -1,7 +1,6 @@
 // Writes and reads data files for the end-to-end tests:
 //   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
 //   DataFileTool dump <path>                           status, count, then one line per row
-#include "catalogue/TimeText.h"
 #include "reminders/ReminderImage.h"
 
 #include <QCoreApplication>
@@ -15,14 +14,10 @@ int main(int argc, char** argv) {
         StoreState st;
         const qint64 ripe = args[3].toLongLong();
         const int count = args.size() >= 5 ? args[4].toInt() : 1;
+        const QString crop = QStringLiteral("牧草");
         for (int i = 0; i < count; ++i) {
-            ReminderRow r;
-            r.cropIndex = 0;
-            r.cropName = QString::fromUtf8("牧草");
-            r.ripe = ripe + i;
-            r.plant = r.ripe - 28800;
-            r.note = QStringLiteral("e2e %1").arg(i);
-            st.rows.push_back(r);
+            const QString note = QStringLiteral("e2e %1").arg(i);
+            st.rows << ReminderRow{0, crop, ripe + i - 28800, ripe + i, note, 1, 0};
         }
         QFile f(args[2]);
         if (!f.open(QIODevice::WriteOnly) || f.write(ReminderImage::Encode(st)) < 0)

@@ -2,10 +2,6 @@
 #include "media/CTuneDeck.h"
 #include "media/QtChime.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 // No sound card here: the chime and the deck must neither hang nor crash.

@@ -2,20 +2,13 @@
 #include "reminders/Cp936Codec.h"
 #include "reminders/PersistenceController.h"
 
-#include <QAbstractItemModelTester>
-#include <QElapsedTimer>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtEndian>
+#include <QtTest>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -118,27 +111,19 @@ private slots:
     void goldenImage() {
         StoreState s{QStringLiteral("默认提醒声音"), 3, {}};
         s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
-               << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 258, 0};
+               << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 456, 0};
         QByteArray expected(640, '\0');
         expected.replace(0, 12, QByteArray::fromHex("c4acc8cfcce1d0d1c9f9d2f4"));
         expected.replace(388, 4, QByteArray::fromHex("c4c1b2dd"));
         expected.replace(400, 13, QByteArray::fromHex("2c3dc44aacadc44a01d5c5c8fd"));
         expected.replace(500, 18, QByteArray::fromHex("030000000200000000000000f9ffffff6180"));
-        expected.replace(528, 9, QByteArray::fromHex("fbffffffffffff7f02"));
+        expected.replace(528, 9, QByteArray::fromHex("fbffffffffffff7fc8"));
         expected.replace(537, 102, QByteArray(102, 'n'));
         QCOMPARE(Encode(s).toHex(), expected.toHex());
-    }
-
-    void roundTrip() {
-        for (int n : {0, 1, 2, 300}) {
-            const StoreState s = Sample(n);
-            const LoadResult r = DecodeExact(Encode(s));
-            QCOMPARE(r.status, LoadStatus::Whole);
-            QCOMPARE(r.state.musicPath + QString::number(r.state.leadMinutes), s.musicPath + "2");
-            QCOMPARE(r.state.rows.size(), n);
-            for (int i = 0; i < n; ++i)
-                QVERIFY2(r.state.rows[i].sameContent(s.rows[i]), qPrintable(QString::number(i)));
-        }
+        // Back: a signed crop position, the season's low byte unsigned.
+        const ReminderRow back = DecodeExact(expected).state.rows.value(1);
+        QCOMPARE(back.cropIndex, -7);
+        QCOMPARE(back.seasonNo, 200);
     }
 
     // Texts are cut between characters, leaving their zero; the note edit and music choice agree.
@@ -306,8 +291,7 @@ private slots:
     // and the next save puts a regular file there without writing through a link.
     void notARegularFile_data() {
         QTest::addColumn<QString>("kind");
-        for (const char* kind :
-             {"fifo", "device", "folder", "link to fifo", "link to device", "link to folder"})
+        for (const char* kind : {"fifo", "folder", "link to fifo", "link to folder"})
             QTest::newRow(kind) << QString(kind);
     }
     void notARegularFile() {
@@ -316,17 +300,10 @@ private slots:
         const QString path = dir.filePath("foodinfo.dat"), node = dir.filePath("node");
         const bool link = kind.startsWith("link");
         const QByteArray made = QFile::encodeName(link ? node : path);
-        QString target = node; // a node of our own: as root, a fault could replace /dev/zero
         if (kind.endsWith("fifo"))
             QCOMPARE(::mkfifo(made, 0600), 0);
-        else if (kind.endsWith("folder"))
-            QVERIFY(QDir().mkdir(QFile::decodeName(made)));
-        else if (::geteuid() == 0)
-            QCOMPARE(::mknod(made, S_IFCHR | 0600, makedev(1, 5)), 0);
-        else if (link)
-            target = "/dev/zero";
         else
-            QSKIP("a device node needs root");
+            QVERIFY(QDir().mkdir(QFile::decodeName(made)));
         const mode_t kindBefore = Kind(path);
         // A reader stuck on a FIFO without writer is let go, so the test fails instead of hanging.
         std::jthread unstick([&, fifo = kind.endsWith("fifo")] {
@@ -336,7 +313,7 @@ private slots:
             ::close(::open(made.constData(), O_WRONLY | O_NONBLOCK));
         });
         if (link)
-            QVERIFY(QFile::link(target, path));
+            QVERIFY(QFile::link(node, path));
         ReminderStore store(path);
         store.setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
         const LoadResult r = store.load();
@@ -345,14 +322,14 @@ private slots:
         QCOMPARE(Kind(r.damagedCopy), link ? mode_t(S_IFLNK) : kindBefore);
         for (int save = 0; save < (link ? 2 : 1); ++save) {
             if (save) // a link appearing while running is replaced, not written through
-                QVERIFY(QFile::remove(path) && QFile::link(target, path));
+                QVERIFY(QFile::remove(path) && QFile::link(node, path));
             QVERIFY(store.save(Sample(1)).ok);
             QCOMPARE(Kind(path), mode_t(S_IFREG));
             QCOMPARE(Read(path), Encode(Sample(1)));
         }
         struct stat st {};
         QVERIFY(!link ||
-                (::stat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode)));
+                (::stat(QFile::encodeName(node).constData(), &st) == 0 && !S_ISREG(st.st_mode)));
     }
 
     // Only the layout is read: a regular file with 96 MiB beyond its one record costs no memory.
@@ -410,32 +387,26 @@ private slots:
         }
     }
 
+    // A burst of changes is saved once, with the state of its own time, a second after the first
+    // change: later ones do not push it back.
     void burstOfChangesIsSavedOnce() {
-        QSignalSpy saved(&*m_saver, &PersistenceController::saved);
-        for (int i = 0; i < 5; ++i)
-            m_saver->markDirty();
-        m_state = Sample(3); // the save takes the state of its own time
-        QVERIFY(m_saver->isDirty() && !QFile::exists(m_path));
-        QTRY_COMPARE_WITH_TIMEOUT(saved.size(), 1, 15000);
-        QCOMPARE(Read(m_path), Encode(m_state));
-        m_saver->markDirty();
-        QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
-    }
-
-    // Changes at later instants do not push the save back: it comes a second after the first.
-    void laterChangesDoNotDelayTheSave() {
         QElapsedTimer clock;
-        qint64 savedAt = -1;
-        connect(&*m_saver, &PersistenceController::saved, this, [&] { savedAt = clock.elapsed(); });
+        QList<qint64> savedAt;
+        connect(&*m_saver, &PersistenceController::saved, this,
+                [&] { savedAt << clock.elapsed(); });
         clock.start();
         for (int at : {0, 300, 600}) {
             QTest::qWait(at - int(clock.elapsed()));
             m_saver->markDirty();
         }
-        const qint64 last = clock.elapsed();
-        QTRY_VERIFY_WITH_TIMEOUT(savedAt >= 0, 15000);
-        QVERIFY2(savedAt - last < PersistenceController::kDirtyDelayMs - 100,
-                 qPrintable(QString::number(savedAt - last)));
+        m_state = Sample(3);
+        QVERIFY(m_saver->isDirty() && !QFile::exists(m_path));
+        QTRY_COMPARE_WITH_TIMEOUT(savedAt.size(), 1, 15000);
+        QVERIFY2(savedAt[0] < PersistenceController::kDirtyDelayMs + 500,
+                 qPrintable(QString::number(savedAt[0])));
+        QCOMPARE(Read(m_path), Encode(m_state));
+        m_saver->markDirty();
+        QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
     }
 
     // Every 120 ticks, but only what differs from the last good save: idle

@@ -7,9 +7,7 @@
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderStore.h"
 
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <algorithm>
 #include <limits>
 #include <memory>
