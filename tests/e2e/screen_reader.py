@@ -72,6 +72,10 @@ def schedule(root):
     return [values.get(k) for k in range(9)]
 
 
+# A screen reader is up before the programs it reads: bring the registry up
+# first, so the program does not register while the bus is still starting.
+pyatspi.Registry.getDesktop(0).childCount
+time.sleep(0.5)
 program = subprocess.Popen([sys.argv[1]])
 try:
     root = wait_for("fruitwake on the accessibility bus", app)
