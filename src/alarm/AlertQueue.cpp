@@ -8,9 +8,10 @@ AlertQueue::AlertQueue(Chime& chime, TuneDeck& deck, AlertPresenter& presenter, 
     : QObject(parent), m_chime(chime), m_deck(deck), m_presenter(presenter) {
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(kChimeWatchdogMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &AlertQueue::onChimeEnded);
+    connect(&m_watchdog, &QTimer::timeout, this, &AlertQueue::onWatchdog);
     connect(&m_chime, &Chime::finished, this, &AlertQueue::onChimeEnded);
     connect(&m_presenter, &AlertPresenter::dismissed, this, &AlertQueue::onDismissed);
+    connect(&m_deck, &TuneDeck::started, this, &AlertQueue::onMusicStarted);
     connect(&m_deck, &TuneDeck::playbackFailed, this, &AlertQueue::onMusicFailed);
 }
 
@@ -42,21 +43,46 @@ void AlertQueue::next() {
     m_inNext = false;
 }
 
+// The deck tells whether its music sounds (perhaps inside Play()); the
+// watchdog stands in for a deck that never tells.
 void AlertQueue::startSound(const AlertBatch& unit) {
     if (unit.hasRipe()) {
         if (m_deck.IsActive())
             m_deck.Close();
-        m_musicOurs = false;
-        if (m_deck.Play()) {
-            m_musicOurs = true;
-            showBox();
+        m_musicOurs = true;
+        m_phase = Phase::Music;
+        m_watchdog.start();
+        if (m_deck.Play())
             return;
-        }
+        m_musicOurs = false;
     }
+    startChime();
+}
+
+void AlertQueue::startChime() {
     m_phase = Phase::Sound;
     m_chimeBusy = true;
     m_watchdog.start();
     m_chime.play(); // last: a chime that ends at once re-enters onChimeEnded
+}
+
+void AlertQueue::onWatchdog() {
+    if (m_phase != Phase::Music) {
+        onChimeEnded();
+        return;
+    }
+    m_musicOurs = false;
+    m_deck.Close();
+    startChime();
+}
+
+// Music plays on in the background: its box comes at once.
+void AlertQueue::onMusicStarted() {
+    if (m_phase != Phase::Music)
+        return;
+    m_watchdog.stop();
+    showBox();
+    next();
 }
 
 void AlertQueue::onChimeEnded() {
@@ -85,12 +111,17 @@ void AlertQueue::onDismissed() {
     next();
 }
 
-// Music that the deck accepted but could not play: the chime stands in, over
-// whatever box is open, unless a chime is sounding already.
+// Music that the deck accepted but could not play: the chime stands in,
+// before the box when the music never began, else over whatever box is open
+// unless a chime is sounding already.
 void AlertQueue::onMusicFailed() {
     if (!m_musicOurs)
         return;
     m_musicOurs = false;
+    if (m_phase == Phase::Music) {
+        startChime();
+        return;
+    }
     if (m_chimeBusy)
         return;
     m_chimeBusy = true;

@@ -17,13 +17,14 @@ class TuneDeck;
 //
 // A warning always sounds the chime. A ripe alert closes an active deck and
 // starts the music, or sounds the chime when no music starts. The box of a
-// chime comes when the chime ends; the box of music comes at once, since music
-// plays on in the background.
+// chime comes when the chime ends; the box of music comes once it sounds,
+// since music plays on in the background.
 class AlertQueue : public QObject {
     Q_OBJECT
 public:
-    // Longest wait for a chime that never reports its end: the sound is
-    // about 0.75 s, with room for a slow start. The only such watchdog.
+    // Longest wait for a chime that never reports its end (the sound is
+    // about 0.75 s), or for music that never says whether it sounds. The
+    // sounds skip what cannot start in time themselves; this is the last word.
     static constexpr int kChimeWatchdogMs = 4000;
 
     AlertQueue(Chime& chime, TuneDeck& deck, AlertPresenter& presenter, QObject* parent = nullptr);
@@ -44,10 +45,13 @@ signals:
     void started(const AlertBatch& unit);
 
 private:
-    enum class Phase { Idle, Sound, Box };
+    enum class Phase { Idle, Music, Sound, Box };
 
     void next();
     void startSound(const AlertBatch& unit);
+    void startChime();
+    void onWatchdog();
+    void onMusicStarted();
     void onChimeEnded();
     void onDismissed();
     void onMusicFailed();

@@ -170,11 +170,28 @@ void TickEngine::setLeadMinutes(int minutes) {
     emit scheduleChanged();
 }
 
-qint64 TickEngine::nextDue() {
-    // Entries of rows that went would only wake a tick for nothing.
+// Entries of rows that went would only wake a tick for nothing.
+void TickEngine::dropGone() {
     for (Heap* h : {&m_ripeDue, &m_warnDue, &m_lastDue})
         while (!h->empty() && !m_rowOf.contains(h->front().serial))
             pop(*h);
+}
+
+TickEngine::NextAlert TickEngine::nextAlert() {
+    dropGone();
+    NextAlert next;
+    if (!m_ripeDue.empty())
+        next = {m_ripeDue.front().key, true};
+    if (!m_warnDue.empty()) {
+        const qint64 warning = m_warnDue.front().key - 60 * qint64(m_nLeadMinutes);
+        if (warning < next.at)
+            next = {warning, false};
+    }
+    return next;
+}
+
+qint64 TickEngine::nextDue() {
+    dropGone();
     qint64 due = kNever;
     if (!m_ripeDue.empty())
         due = m_ripeDue.front().key;

@@ -43,6 +43,13 @@ public:
     // The first second at which a tick would raise or remove anything, kNever
     // when nothing is pending.
     qint64 nextDue();
+    // The first second at which a tick would raise an alert, and whether a
+    // ripe alert is among those then; {kNever, false} when none is pending.
+    struct NextAlert {
+        qint64 at = kNever;
+        bool ripe = false;
+    };
+    NextAlert nextAlert();
 
 public slots:
     void tick();
@@ -66,6 +73,7 @@ private:
     void rebuild();
     void compact();
     qint64 handled() const;
+    void dropGone();
     void splitWarnings();
     void removeExpired(qint64 now);
 

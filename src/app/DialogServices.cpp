@@ -1,7 +1,7 @@
 #include "app/DialogServices.h"
 
-#include "alarm/MusicChoice.h"
 #include "app/AppCaption.h"
+#include "desk/MusicChoice.h"
 #include "reminders/ReminderStore.h"
 
 #include <QDateTime>

@@ -2,10 +2,10 @@
 
 #include "alarm/AlertQueue.h"
 #include "alarm/Clock.h"
-#include "alarm/MusicChoice.h"
 #include "alarm/NextSeason.h"
 #include "alarm/TickEngine.h"
 #include "alarm/TuneDeck.h"
+#include "desk/MusicChoice.h"
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
 
@@ -14,7 +14,8 @@
 ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     : QObject(parent), m_ports(std::move(ports)), m_table(new ReminderTable(this)),
       m_engine(new TickEngine(*m_table, m_ports.clock, this)),
-      m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)) {
+      m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)),
+      m_primer(*m_engine, m_ports.chime, m_ports.deck) {
     m_alertQueue->setShowBoxes([this] { return m_bAlertBoxes; });
     if (!m_ports.storePath.isEmpty()) {
         m_store = std::make_unique<ReminderStore>(m_ports.storePath);
@@ -30,12 +31,14 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     // The tick: the timer drives it, the engine reports through the desk.
     connect(&m_timer, &TickTimer::tick, this, &ReminderDesk::OnTimer);
     connect(m_engine, &TickEngine::clockTextChanged, this, &ReminderDesk::clockTextChanged);
-    // Ticks a second apart while shown, only when something is due while hidden.
-    m_timer.setDueSource([this] { return m_engine->nextDue(); });
+    // Ticks a second apart while shown, only when something is due while
+    // hidden, or a sound is to be readied for it.
+    m_timer.setDueSource([this] { return qMin(m_engine->nextDue(), m_primer.wakeAt()); });
     connect(m_engine, &TickEngine::scheduleChanged, &m_timer, &TickTimer::reaim);
     connect(&m_ports.deck, &TuneDeck::stateChanged, this,
             [this] { emit stopMusicEnabled(m_ports.deck.IsActive()); });
     connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
+    connect(&m_ports.deck, &TuneDeck::presenceChecked, this, &ReminderDesk::OnMusicPresence);
     // Every change reaches the data file about a second later.
     connect(m_table, &QAbstractItemModel::rowsInserted, this, &ReminderDesk::ChangeMade);
     connect(m_table, &QAbstractItemModel::rowsRemoved, this, &ReminderDesk::ChangeMade);
@@ -85,9 +88,26 @@ void ReminderDesk::LoadReminders() {
     m_strMusic = settings.strMusic;
     m_ports.deck.SetPath(settings.playerPath);
     SetMusicLabel(settings.musicLabel);
+    // The music may sit on a share that does not answer: asked of the deck,
+    // which looks away from this thread.
+    m_loadedHeader = {
+        loaded.status, {loaded.state.musicPath, loaded.state.leadMinutes, {}}, {}, {}};
+    if (!settings.playerPath.isEmpty())
+        m_ports.deck.checkPresence(settings.playerPath);
     m_table->reset(loaded.state.rows);
     if (loaded.status == LoadStatus::Whole && m_persistence)
         m_persistence->markSaved();
+}
+
+// Only while the stored music is still the choice: a choice made since stands.
+void ReminderDesk::OnMusicPresence(const QString& path, bool present) {
+    if (present || path.isEmpty() || path != m_loadedHeader.state.musicPath || path != m_strMusic ||
+        path != m_ports.deck.Path())
+        return;
+    const LoadedSettings settings = AdoptLoaded(m_loadedHeader, false);
+    m_strMusic = settings.strMusic;
+    m_ports.deck.SetPath(settings.playerPath);
+    SetMusicLabel(settings.musicLabel);
 }
 
 void ReminderDesk::TellLater(const QString& text) {
@@ -199,6 +219,7 @@ void ReminderDesk::OnReminderClick(int row) {
 
 void ReminderDesk::OnTimer() {
     m_engine->tick();
+    m_primer.onTick(m_engine->lastNow());
     if (m_persistence)
         m_persistence->onTick();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "alarm/TickTimer.h"
+#include "desk/LoadedSettings.h"
+#include "desk/SoundPrimer.h"
 #include "form/PlantingForm.h"
 #include "reminders/ReminderStore.h"
 
@@ -100,6 +102,7 @@ signals:
 
 private:
     void LoadReminders();
+    void OnMusicPresence(const QString& path, bool present);
     void SetLeadMinutes(int minutes);
     void SetNextSeasonEnabled(bool enabled);
     void SetMusicLabel(const QString& text);
@@ -122,6 +125,8 @@ private:
     ReminderTable* m_table;
     TickEngine* m_engine;
     AlertQueue* m_alertQueue;
+    SoundPrimer m_primer;
+    LoadResult m_loadedHeader; // the file's lead and music, for a late music check
     std::unique_ptr<ReminderStore> m_store;
     std::unique_ptr<PersistenceController> m_persistence;
 };

@@ -1,18 +1,36 @@
 #include "media/CTuneDeck.h"
 
-#include <QAudioOutput>
-#include <QFileInfo>
-#include <QMediaPlayer>
-#include <QTimer>
-#include <QUrl>
+#include "media/PlayerMusicVoice.h"
 
-CTuneDeck::CTuneDeck(QObject* parent) : TuneDeck(parent) {}
+#include <QDeadlineTimer>
+
+CTuneDeck::CTuneDeck(QObject* parent) : CTuneDeck(std::make_unique<PlayerMusicVoice>(), parent) {}
+
+CTuneDeck::CTuneDeck(std::unique_ptr<MusicVoice> voice, QObject* parent)
+    : TuneDeck(parent), m_thread(QStringLiteral("music")), m_voice(voice.release()) {
+    m_thread.adopt(m_voice);
+    connect(m_voice, &MusicVoice::started, this, [this](quint64 serial) {
+        if (serial != m_serial || m_state != State::Playing || m_started)
+            return;
+        m_started = true;
+        m_startBound.stop();
+        emit started();
+    });
+    connect(m_voice, &MusicVoice::failed, this, [this](quint64 serial) {
+        if (serial == m_serial)
+            fail();
+    });
+    connect(m_voice, &MusicVoice::finished, this, [this](quint64 serial) {
+        if (serial == m_serial && m_state == State::Playing)
+            setState(State::Finished);
+    });
+    connect(m_voice, &MusicVoice::looked, this, &TuneDeck::presenceChecked);
+    m_startBound.setSingleShot(true);
+    connect(&m_startBound, &QTimer::timeout, this, &CTuneDeck::fail);
+}
 
 CTuneDeck::~CTuneDeck() {
-    if (m_player) {
-        m_player->disconnect(this);
-        m_player->stop();
-    }
+    m_voice->disconnect(this);
 }
 
 void CTuneDeck::setState(State s) {
@@ -23,53 +41,55 @@ void CTuneDeck::setState(State s) {
 }
 
 bool CTuneDeck::Play() {
-    if (m_strPath.isEmpty() || !QFileInfo(m_strPath).isFile())
+    if (m_strPath.isEmpty())
         return false;
-    Close();
-    auto player = std::make_unique<QMediaPlayer>();
-    if (!player->isAvailable())
-        return false;
-    auto output = std::make_unique<QAudioOutput>();
-    player->setAudioOutput(output.get());
-    connect(player.get(), &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error e, const QString&) {
-                if (e != QMediaPlayer::NoError)
-                    fail();
-            });
-    connect(player.get(), &QMediaPlayer::mediaStatusChanged, this,
-            [this](QMediaPlayer::MediaStatus s) {
-                if (s == QMediaPlayer::InvalidMedia)
-                    fail();
-                else if (s == QMediaPlayer::EndOfMedia && m_state == State::Playing)
-                    setState(State::Finished);
-            });
-    m_player = std::move(player);
-    m_output = std::move(output);
+    if (m_state != State::Closed)
+        Close();
+    const quint64 serial = ++m_serial;
+    m_started = false;
     setState(State::Playing);
-    m_inPlay = true;
-    m_player->setSource(QUrl::fromLocalFile(QFileInfo(m_strPath).absoluteFilePath()));
-    if (m_player)
-        m_player->play();
-    m_inPlay = false;
-    // Rejected on the spot: say so through the result, not the signal.
-    return m_state != State::Closed;
+    m_startBound.start(kStartWithinMs);
+    const QDeadlineTimer deadline(kStartWithinMs);
+    QMetaObject::invokeMethod(
+        m_voice,
+        [voice = m_voice, serial, deadline, path = m_strPath] {
+            if (deadline.hasExpired())
+                emit voice->failed(serial); // too late to be on time: skipped
+            else
+                voice->play(serial, path);
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
-// The player's signal handlers may be running: release it once they return.
 void CTuneDeck::fail() {
     if (m_state == State::Closed)
         return;
     Close();
-    if (!m_inPlay)
-        emit playbackFailed();
+    emit playbackFailed();
 }
 
 void CTuneDeck::Close() {
-    if (m_player) {
-        m_player->disconnect(this);
-        m_player->stop();
-        m_player.release()->deleteLater();
-        m_output.release()->deleteLater();
-    }
+    ++m_serial;
+    m_startBound.stop();
+    QMetaObject::invokeMethod(m_voice, &MusicVoice::stop, Qt::QueuedConnection);
     setState(State::Closed);
+}
+
+void CTuneDeck::prepare() {
+    if (m_strPath.isEmpty())
+        return;
+    const QDeadlineTimer deadline(kStartWithinMs);
+    QMetaObject::invokeMethod(
+        m_voice,
+        [voice = m_voice, deadline, path = m_strPath] {
+            if (!deadline.hasExpired())
+                voice->prepare(path, kReadyHoldMs);
+        },
+        Qt::QueuedConnection);
+}
+
+void CTuneDeck::checkPresence(const QString& path) {
+    QMetaObject::invokeMethod(
+        m_voice, [voice = m_voice, path] { voice->look(path); }, Qt::QueuedConnection);
 }

@@ -1,47 +1,66 @@
 #include "media/QtChime.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include "media/PcmChimeVoice.h"
 
-QtChime::QtChime(QObject* parent) : Chime(parent), m_effect(new QSoundEffect(this)) {
-    connect(m_effect, &QSoundEffect::playingChanged, this, [this] {
-        if (m_effect->isPlaying())
-            m_started = true;
-        else if (m_started)
-            end();
-    });
-    connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
-        if (m_effect->status() == QSoundEffect::Error)
-            end();
-    });
-    m_effect->setSource(QUrl(QString::fromLatin1(kSource)));
+#include <QDeadlineTimer>
+
+QtChime::QtChime(QObject* parent) : QtChime(std::make_unique<PcmChimeVoice>(), parent) {}
+
+QtChime::QtChime(std::unique_ptr<ChimeVoice> voice, QObject* parent)
+    : Chime(parent), m_thread(QStringLiteral("chime")), m_voice(voice.release()) {
+    m_thread.adopt(m_voice);
+    connect(m_voice, &ChimeVoice::started, this, &QtChime::onStarted);
+    connect(m_voice, &ChimeVoice::ended, this, &QtChime::onEnded);
+    m_startBound.setSingleShot(true);
+    connect(&m_startBound, &QTimer::timeout, this, &QtChime::end);
 }
 
 QtChime::~QtChime() {
-    m_effect->disconnect(this);
+    m_voice->disconnect(this);
 }
 
 void QtChime::play() {
     // A new chime starts over; the one it cuts short ends without a word.
-    m_started = false;
-    if (m_playing)
-        m_effect->stop();
+    const quint64 serial = ++m_serial;
     m_playing = true;
-    if (m_effect->status() == QSoundEffect::Error || QMediaDevices::defaultAudioOutput().isNull()) {
-        // No device or no sound: fail soft, but never inside play() itself.
-        QTimer::singleShot(0, this, &QtChime::end);
-        return;
-    }
-    m_effect->play();
+    m_startBound.start(kStartWithinMs);
+    const QDeadlineTimer deadline(kStartWithinMs);
+    QMetaObject::invokeMethod(
+        m_voice,
+        [voice = m_voice, serial, deadline] {
+            if (deadline.hasExpired())
+                emit voice->ended(serial); // too late to be on time: skipped
+            else
+                voice->play(serial);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtChime::prepare() {
+    const QDeadlineTimer deadline(kStartWithinMs);
+    QMetaObject::invokeMethod(
+        m_voice,
+        [voice = m_voice, deadline] {
+            if (!deadline.hasExpired())
+                voice->warm(kWarmHoldMs);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtChime::onStarted(quint64 serial) {
+    if (serial == m_serial && m_playing)
+        m_startBound.stop();
+}
+
+void QtChime::onEnded(quint64 serial) {
+    if (serial == m_serial)
+        end();
 }
 
 void QtChime::end() {
+    m_startBound.stop();
     if (!m_playing)
         return;
     m_playing = false;
-    m_started = false;
     emit finished();
 }

@@ -239,33 +239,3 @@ SaveResult ReminderStore::saveImage(const StoreState& state) {
     result.ok = true;
     return result;
 }
-
-QString DefaultAlarmSoundText() {
-    return QStringLiteral("默认提醒声音");
-}
-QString DefaultMusicLabel() {
-    return QStringLiteral("默认音乐");
-}
-
-bool FileOrFolderExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo::exists(path);
-}
-
-LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
-    LoadedSettings s;
-    if (loaded.status == LoadStatus::Missing || loaded.status == LoadStatus::Empty ||
-        loaded.status == LoadStatus::Unreadable) {
-        s.musicLabel = DefaultMusicLabel();
-        return s;
-    }
-    s.leadMinutes = qMin(loaded.state.leadMinutes, kMaxLeadMinutes);
-    s.strMusic = loaded.state.musicPath;
-    if (!s.strMusic.isEmpty() && !(exists && exists(s.strMusic)))
-        s.strMusic.clear();
-    if (s.strMusic.isEmpty())
-        s.strMusic = DefaultAlarmSoundText();
-    else
-        s.playerPath = s.strMusic;
-    s.musicLabel = s.strMusic;
-    return s;
-}

@@ -61,20 +61,3 @@ private:
     QString m_path;
     std::function<QDateTime()> m_now;
 };
-
-// What the dialog shows after loading: lead time, music choice, the player's
-// path and the music label.
-struct LoadedSettings {
-    qint32 leadMinutes = kDefaultLeadMinutes;
-    QString strMusic;
-    QString playerPath;
-    QString musicLabel;
-};
-
-QString DefaultAlarmSoundText(); // "默认提醒声音"
-QString DefaultMusicLabel();     // "默认音乐"
-
-using FileExists = std::function<bool(const QString&)>;
-bool FileOrFolderExists(const QString& path);
-
-LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists = FileOrFolderExists);

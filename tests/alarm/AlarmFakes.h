@@ -16,8 +16,10 @@ public:
         if (endAtOnce)
             finish();
     }
+    void prepare() override { ++prepared; }
     void finish() { emit finished(); }
     bool endAtOnce = false;
+    int prepared = 0;
     QStringList* log;
 };
 
@@ -25,10 +27,14 @@ class FakeDeck : public TuneDeck {
 public:
     explicit FakeDeck(QStringList* l) : log(l) {}
     void SetPath(const QString& p) override { m_path = p; }
+    // Accepted music sounds at once unless startsLater.
     bool Play() override {
         log->push_back(QStringLiteral("play"));
-        if (willPlay)
+        if (willPlay) {
             setState(State::Playing);
+            if (!startsLater)
+                emit started();
+        }
         return willPlay;
     }
     void Close() override {
@@ -41,11 +47,18 @@ public:
         m_state = s;
         emit stateChanged(s);
     }
+    void prepare() override { ++prepared; }
+    // Answered by the test, through presenceChecked().
+    void checkPresence(const QString& path) override { asked << path; }
+    void startNow() { emit started(); }
     void failLater() {
         setState(State::Closed);
         emit playbackFailed();
     }
     bool willPlay = false;
+    bool startsLater = false;
+    int prepared = 0;
+    QStringList asked;
     QStringList* log;
     QString m_path;
     State m_state = State::Closed;

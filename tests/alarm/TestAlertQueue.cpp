@@ -9,9 +9,10 @@ class TestAlertQueue : public QObject {
     Q_OBJECT
 private slots:
     // Steps: letters enqueue a batch ("*" first: catch-up), one alert per letter
-    // with it as text, ripe in upper case; "/" the chime ends, "~" one that never
-    // does, "x" the box is closed, "!" accepted music fails (these are logged too);
-    // "music" the deck plays, "active" it is open, "quick" chimes end in play(),
+    // with it as text, ripe in upper case; "/" the chime ends, "~" a sound that
+    // never tells, "x" the box is closed, "!" accepted music fails, "^" it
+    // sounds (these are logged too); "music" the deck plays, "slow" its music
+    // sounds only at "^", "active" it is open, "quick" chimes end in play(),
     // "off" boxes unticked. The queue's state ends the log.
     void steps_data() {
         QTest::addColumn<QString>("steps");
@@ -33,6 +34,11 @@ private slots:
             "chime / play close play chime / idle");
         row("failed music: the chime over the box", "music R ! / x !",
             "play [R] ! chime / x ! idle");
+        row("music's box once it sounds", "music slow R ^ x", "play ^ [R] x idle");
+        row("music failing before it sounds: chime, then box", "music slow R ! / ^ x",
+            "play ! chime / [R] ^ x idle");
+        row("music that never tells is closed for the chime", "music slow R ~",
+            "play ~ close chime [R] box");
         row("never a box over a box", "quick music wRw wRw *RR x x x x x x x",
             "chime [w] x play [R] x chime [w] x chime [w] x close play [R] x chime [w] x "
             "close play [R,R] x idle");
@@ -57,6 +63,8 @@ private slots:
         };
         const QHash<QString, std::function<void()>> act{
             {"music", [&] { deck.willPlay = true; }},
+            {"slow", [&] { deck.startsLater = true; }},
+            {"^", [&] { deck.startNow(); }},
             {"active", [&] { deck.setState(TuneDeck::State::Finished); }},
             {"quick", [&] { chime.endAtOnce = true; }},
             {"off", [&] { boxes = false; }},
@@ -65,7 +73,7 @@ private slots:
             {"x", [&] { presenter.dismiss(); }},
             {"!", [&] { deck.failLater(); }}};
         for (const QString& s : steps.split(' ')) {
-            if (QStringLiteral("/~x!").contains(s))
+            if (QStringLiteral("/~x!^").contains(s))
                 log << s;
             if (const auto f = act.value(s))
                 f();

@@ -36,29 +36,39 @@ QList<qint64> Range(qint64 from, qint64 to) {
 // "offset:W<minutes its text names>:note" for a warning (with "*" in a catch-up
 // batch) and "offset:left:<notes of the rows left>" after a removal. Every tick
 // also checks the engine's next due second: a tick does something exactly
-// when it reaches that second, so sleeping until then loses and wastes nothing.
+// when it reaches that second, so sleeping until then loses and wastes nothing;
+// and it raises alerts exactly when it reaches the next alert's second, a
+// ripe one among them when that was foretold.
 struct Rig {
     ManualClock clock{T0};
     ReminderTable table;
     TickEngine engine{table, clock};
     QStringList events;
+    QString raised; // the kinds of the latest tick's alerts
 
     Rig() {
         QObject::connect(&engine, &TickEngine::alertsRaised, [this](const AlertBatch& b) {
-            for (const Alert& a : b.alerts)
+            for (const Alert& a : b.alerts) {
+                raised += a.isRipe() ? u'R' : u'W';
                 events << QStringLiteral("%1:%2%3:%4")
                               .arg(clock.now() - T0)
                               .arg(a.isRipe() ? QStringLiteral("R")
                                               : u'W' + a.text.section(u'分', 0, 0).mid(2),
                                    b.catchUp ? QStringLiteral("*") : QString(), a.row.note);
+            }
         });
     }
     void tick(qint64 t) {
         const int before = table.count();
         const qsizetype logged = events.size();
         const qint64 due = engine.nextDue();
+        const TickEngine::NextAlert next = engine.nextAlert();
+        raised.clear();
         clock.set(T0 + t);
         engine.tick();
+        QVERIFY2(raised.isEmpty() == (T0 + t < next.at) &&
+                     (raised.contains(u'R') || !next.ripe || T0 + t < next.at),
+                 qPrintable(QStringLiteral("tick %1, next alert %2").arg(t).arg(next.at - T0)));
         QString left;
         for (const ReminderRow& r : table.rows())
             left += r.note;

@@ -279,8 +279,9 @@ private slots:
         QCOMPARE(h.messages.size(), 1);
     }
 
-    // Hidden, no tick a second: one wake-up at the next due second. Shown
-    // again, the clock and the countdowns are right at once, before any tick.
+    // Hidden, no tick a second: one wake-up to ready the sound, one at the
+    // next due second. Shown again, the clock and the countdowns are right at
+    // once, before any tick.
     void hiddenSleepsUntilDue() {
         Harness h;
         auto* waker = new FakeWaker(&h.now);
@@ -294,7 +295,7 @@ private slots:
         h.dlg->show();
         h.dlg->hide();
         QVERIFY(timer.isHidden());
-        QCOMPARE(waker->aim, r.ripe - 300);
+        QCOMPARE(waker->aim, r.ripe - 300 - SoundPrimer::kAheadSeconds);
         h.now += 250;
         h.dlg->show();
         QCOMPARE(waker->aim, -1);
@@ -302,9 +303,13 @@ private slots:
         QCOMPARE(h.table().data(h.table().index(0, ReminderTable::ColCountdown)).toString(),
                  QStringLiteral("0天0小时5分50秒成熟"));
         h.dlg->hide();
-        h.now = waker->aim;
-        emit waker->woke();
+        for (const qint64 due : {r.ripe - 300 - SoundPrimer::kAheadSeconds, r.ripe - 300}) {
+            QCOMPARE(waker->aim, due);
+            h.now = due;
+            emit waker->woke();
+        }
         QCOMPARE(h.log, QStringList{"chime"});
+        QCOMPARE(h.chime.prepared, 1);
         QCOMPARE(h.text(Id::Clock), TimeText::Format(r.ripe - 300));
     }
 

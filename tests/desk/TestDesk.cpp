@@ -1,7 +1,7 @@
 #include "alarm/AlarmFakes.h"
 #include "alarm/Clock.h"
-#include "alarm/MusicChoice.h"
 #include "catalogue/TimeText.h"
+#include "desk/MusicChoice.h"
 #include "desk/ReminderDesk.h"
 #include "reminders/PersistenceController.h"
 #include "reminders/ReminderTable.h"
@@ -244,6 +244,27 @@ private slots:
         QVERIFY(ReminderStore(path).save({QString(), 0, {}}).ok);
         Rig rig(path);
         QCOMPARE(rig.desk.LeadMinutes() * 10 + rig.desk.LeadSelectorIndex(), -1);
+    }
+
+    // The stored music is looked at away from this thread; gone, it gives way
+    // to the default sound, unless another was chosen meanwhile.
+    void storedMusicLookedAtLater() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("foodinfo.dat"), song = "/music/gone.mp3";
+        const QString other = "/music/b.mp3", d = DefaultAlarmSoundText();
+        QVERIFY(ReminderStore(path).save({song, 3, {}}).ok);
+        for (bool chosenFirst : {false, true}) {
+            Rig rig(path);
+            QCOMPARE(rig.deck.asked, QStringList{song});
+            emit rig.deck.presenceChecked(song, true);
+            QCOMPARE(rig.desk.MusicLabel() + rig.deck.Path(), song + song);
+            rig.chooserAnswer = other;
+            if (chosenFirst)
+                rig.desk.OnChooseMusic();
+            emit rig.deck.presenceChecked(song, false);
+            QCOMPARE(QStringList({rig.desk.Music(), rig.deck.Path(), rig.desk.MusicLabel()}),
+                     chosenFirst ? QStringList(3, other) : QStringList({d, QString(), d}));
+        }
     }
 
     // Told once the window can show it: what happened, where the file went and why. What could

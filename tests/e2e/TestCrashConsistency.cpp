@@ -7,6 +7,7 @@
 //    some of them just after SIGTERM has started its exit save; the file must
 //    still hold what it was started with.
 #include "catalogue/CropCatalogue.h"
+#include "desk/LoadedSettings.h"
 #include "reminders/ReminderImage.h"
 #include "reminders/ReminderStore.h"
 

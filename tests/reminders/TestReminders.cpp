@@ -208,22 +208,6 @@ private slots:
             QCOMPARE(rows[i].rowId, quint32(i));
     }
 
-    // Lead time at most 5, music only while its file exists.
-    void loadedSettings() {
-        using S = LoadStatus;
-        const QString m = "/m.mp3", d = "默认提醒声音";
-        auto shown = [](S status, int lead, const QString& path) {
-            const LoadedSettings s = AdoptLoaded({status, {path, lead, {}}, {}, {}},
-                                                 [](const QString& p) { return p != "gone"; });
-            return QString("%1,").arg(s.leadMinutes) + s.strMusic + ',' + s.playerPath + ',' +
-                   s.musicLabel;
-        };
-        QCOMPARE(shown(S::Empty, 3, m), "5,,,默认音乐");
-        QCOMPARE(shown(S::Whole, 9, m), "5," + m + "," + m + "," + m);
-        QCOMPARE(shown(S::Damaged, 3, "gone"), "3," + d + ",," + d);
-        QCOMPARE(shown(S::Whole, INT_MIN, ""), "-2147483648," + d + ",," + d);
-    }
-
     // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
     void codecEdges() {
         const QString text = QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800);
@@ -280,7 +264,6 @@ private slots:
         const LoadResult r = store.load();
         QCOMPARE(r.status, LoadStatus::Unreadable);
         QCOMPARE(r.damagedCopy, store.path() + ".damaged-20240506-070809");
-        QCOMPARE(AdoptLoaded(r).leadMinutes, 5);
         QVERIFY(store.save(Sample(1)).ok);
         QVERIFY(QFile::setPermissions(r.damagedCopy, QFile::ReadOwner));
         QCOMPARE(Read(r.damagedCopy), Encode(Sample(2)));

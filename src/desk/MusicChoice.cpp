@@ -1,7 +1,7 @@
-#include "alarm/MusicChoice.h"
+#include "desk/MusicChoice.h"
 
+#include "desk/LoadedSettings.h"
 #include "reminders/Cp936Codec.h"
-#include "reminders/ReminderStore.h"
 
 namespace MusicChoice {
 
