@@ -26,6 +26,7 @@ CTuneDeck::CTuneDeck(std::unique_ptr<MusicVoice> voice, QObject* parent)
     });
     connect(m_voice, &MusicVoice::looked, this, &TuneDeck::presenceChecked);
     m_startBound.setSingleShot(true);
+    m_startBound.setTimerType(Qt::PreciseTimer);
     connect(&m_startBound, &QTimer::timeout, this, &CTuneDeck::fail);
 }
 
@@ -48,7 +49,7 @@ bool CTuneDeck::Play() {
     const quint64 serial = ++m_serial;
     m_started = false;
     setState(State::Playing);
-    m_startBound.start(kStartWithinMs);
+    m_startBound.start(kStartWithinMs + SoundThread::kGraceMs);
     const QDeadlineTimer deadline(kStartWithinMs);
     QMetaObject::invokeMethod(
         m_voice,

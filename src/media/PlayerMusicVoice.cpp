@@ -17,7 +17,8 @@ PlayerMusicVoice::~PlayerMusicVoice() {
     drop(m_playing);
 }
 
-// Null when there is nothing to play: no such file, no output, no back end.
+// Null when there is nothing to play: no such file, no output, no back end, or
+// a file the back end refused at once (said inside setSource(), so no signal).
 QMediaPlayer* PlayerMusicVoice::load(const QString& path) {
     const QFileInfo file(path);
     if (path.isEmpty() || !file.isFile() || QMediaDevices::defaultAudioOutput().isNull())
@@ -29,6 +30,11 @@ QMediaPlayer* PlayerMusicVoice::load(const QString& path) {
     }
     player->setAudioOutput(new QAudioOutput(player));
     player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    if (player->error() != QMediaPlayer::NoError ||
+        player->mediaStatus() == QMediaPlayer::InvalidMedia) {
+        delete player;
+        return nullptr;
+    }
     return player;
 }
 

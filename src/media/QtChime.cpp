@@ -12,6 +12,7 @@ QtChime::QtChime(std::unique_ptr<ChimeVoice> voice, QObject* parent)
     connect(m_voice, &ChimeVoice::started, this, &QtChime::onStarted);
     connect(m_voice, &ChimeVoice::ended, this, &QtChime::onEnded);
     m_startBound.setSingleShot(true);
+    m_startBound.setTimerType(Qt::PreciseTimer);
     connect(&m_startBound, &QTimer::timeout, this, &QtChime::end);
 }
 
@@ -23,7 +24,7 @@ void QtChime::play() {
     // A new chime starts over; the one it cuts short ends without a word.
     const quint64 serial = ++m_serial;
     m_playing = true;
-    m_startBound.start(kStartWithinMs);
+    m_startBound.start(kStartWithinMs + SoundThread::kGraceMs);
     const QDeadlineTimer deadline(kStartWithinMs);
     QMetaObject::invokeMethod(
         m_voice,

@@ -23,10 +23,13 @@ SoundThread::~SoundThread() {
     m_thread->quit();
     if (!m_thread->wait(kEndWithinMs) &&
         (CutAudioServerLines() == 0 || !m_thread->wait(kEndWithinMs))) {
-        // Destroying a running QThread aborts; the process's end takes it.
+        // Destroying a running QThread aborts: it goes once it ends, if
+        // the event loop still runs then, else with the process.
         qWarning("Fruitwake: the %s thread does not answer; left to the end of the process",
                  qPrintable(m_thread->objectName()));
-        return;
+        QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+        if (!m_thread->isFinished())
+            return;
     }
     delete m_thread;
 }

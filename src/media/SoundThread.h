@@ -14,6 +14,9 @@ class SoundThread {
 public:
     // How long the end waits before cutting the lines, and again after.
     static constexpr int kEndWithinMs = 200;
+    // A request not begun by its deadline is dropped on the sound thread; the
+    // GUI side gives up this much later, so the two never disagree.
+    static constexpr int kGraceMs = 50;
 
     // Made on the GUI thread, before any sound is made. It picks Qt's FFmpeg
     // media back end unless the user chose one: Qt 6.4's GStreamer player
