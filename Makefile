@@ -15,6 +15,10 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
   at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
 
+# Private audio servers, a share that hangs, and the sound benchmark's mp3.
+PACKAGES += pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber fuse3 python3-fusepy \
+  gir1.2-gstreamer-1.0
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: setup build run test unit-test asan-test fuzz-test bench package clean format

@@ -15,7 +15,7 @@ class MusicVoice;
 class CTuneDeck final : public TuneDeck {
     Q_OBJECT
 public:
-    static constexpr int kStartWithinMs = 1000;
+    static constexpr int kStartWithinMs = 500;
     // How long a prepared file stays open when no play comes.
     static constexpr int kReadyHoldMs = 10000;
 

@@ -17,11 +17,10 @@ PlayerMusicVoice::~PlayerMusicVoice() {
     drop(m_playing);
 }
 
-// Null when there is nothing to play: no such file, no output, no back end, or
-// a file the back end refused at once (said inside setSource(), so no signal).
+// Null when there is nothing to play: no output, no back end, or a file the
+// back end refused at once (said inside setSource(), so with no signal).
 QMediaPlayer* PlayerMusicVoice::load(const QString& path) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile() || QMediaDevices::defaultAudioOutput().isNull())
+    if (QMediaDevices::defaultAudioOutput().isNull())
         return nullptr;
     auto* player = new QMediaPlayer(this);
     if (!player->isAvailable()) {
@@ -29,7 +28,7 @@ QMediaPlayer* PlayerMusicVoice::load(const QString& path) {
         return nullptr;
     }
     player->setAudioOutput(new QAudioOutput(player));
-    player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    player->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     if (player->error() != QMediaPlayer::NoError ||
         player->mediaStatus() == QMediaPlayer::InvalidMedia) {
         delete player;
@@ -49,32 +48,48 @@ void PlayerMusicVoice::drop(QMediaPlayer*& player) {
 }
 
 void PlayerMusicVoice::prepare(const QString& path, int holdMs) {
-    if (!m_ready || m_readyPath != path) {
-        drop(m_ready);
+    if (m_ready && m_readyPath == path) {
+        m_readyHold.start(holdMs);
+        return;
+    }
+    drop(m_ready);
+    m_readyPath = path;
+    m_probe.ask(path, FileProbe::Kind::File, [this, path, holdMs](bool isFile) {
+        if (!isFile || m_ready || path != m_readyPath)
+            return;
         m_ready = load(path);
-        m_readyPath = path;
         if (!m_ready)
             return;
         // A file that turns out unplayable is loaded afresh, and refused, by play().
         connect(m_ready, &QMediaPlayer::errorOccurred, this, [this] { drop(m_ready); });
-    }
-    m_readyHold.start(holdMs);
+        m_readyHold.start(holdMs);
+    });
 }
 
 void PlayerMusicVoice::play(quint64 serial, const QString& path) {
     drop(m_playing);
+    m_serial = serial;
     if (m_ready && m_readyPath == path && m_ready->error() == QMediaPlayer::NoError) {
         m_playing = m_ready;
         m_ready = nullptr;
         m_playing->disconnect(this);
         m_readyHold.stop();
-    } else {
-        m_playing = load(path);
-    }
-    if (!m_playing) {
-        emit failed(serial);
+        start(serial);
         return;
     }
+    m_probe.ask(path, FileProbe::Kind::File, [this, serial, path](bool isFile) {
+        if (serial != m_serial) // stopped, or another play came
+            return;
+        if (isFile)
+            m_playing = load(path);
+        if (m_playing)
+            start(serial);
+        else
+            emit failed(serial);
+    });
+}
+
+void PlayerMusicVoice::start(quint64 serial) {
     m_started = false;
     connect(m_playing, &QMediaPlayer::errorOccurred, this, [this, serial] {
         drop(m_playing);
@@ -112,9 +127,11 @@ void PlayerMusicVoice::onStatus(quint64 serial) {
 }
 
 void PlayerMusicVoice::stop() {
+    m_serial = 0;
     drop(m_playing);
 }
 
 void PlayerMusicVoice::look(const QString& path) {
-    emit looked(path, !path.isEmpty() && QFileInfo::exists(path));
+    m_probe.ask(path, FileProbe::Kind::Anything,
+                [this, path](bool present) { emit looked(path, present); });
 }

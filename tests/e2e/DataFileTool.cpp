@@ -1,5 +1,6 @@
 // Writes and reads data files for the end-to-end tests:
-//   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
+//   DataFileTool write <path> <ripe-epoch> [<count> [<music>]]
+//                                                      count 牧草 reminders ripening then
 //   DataFileTool dump <path>                           status, count, then one line per row
 #include "reminders/ReminderImage.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
         StoreState st;
         const qint64 ripe = args[3].toLongLong();
         const int count = args.size() >= 5 ? args[4].toInt() : 1;
+        st.musicPath = args.value(5);
         const QString crop = QStringLiteral("牧草");
         for (int i = 0; i < count; ++i) {
             const QString note = QStringLiteral("e2e %1").arg(i);
@@ -36,6 +38,6 @@ int main(int argc, char** argv) {
                         static_cast<long long>(row.ripe), row.note.toUtf8().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count] | dump <path>\n");
+    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count [music]] | dump <path>\n");
     return 1;
 }
