@@ -19,7 +19,7 @@ public:
     static constexpr const char* kSource = ":/sounds/chime.wav";
     // Silence kept queued while warm: what a chime waits behind.
     static constexpr int kQueueMs = 20;
-    static constexpr int kBufferMs = 100;
+    static constexpr int kBufferMs = 30;
     static constexpr int kFeedMs = 5;
     // The output stays open this long after a chime, for one that follows.
     static constexpr int kLingerMs = 2000;
