@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     constexpr qint64 start = 1'700'000'000;
     ManualClock clock(start);
     ReminderTable table;
-    TickEngine engine(table, clock);
+    TickEngine engine(table, clock, 5);
     qint64 alerts = 0;
     QObject::connect(&engine, &TickEngine::alertsRaised,
                      [&](const AlertBatch& b) { alerts += b.alerts.size(); });

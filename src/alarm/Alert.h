@@ -10,7 +10,7 @@ struct Alert {
     enum class Kind { Warning, Ripe };
 
     Kind kind = Kind::Ripe;
-    quint32 rowId = 0;
+    quint64 rowId = 0;
     ReminderRow row; // as it stood when the alert fell due
     qint64 due = 0;  // the second the alert belongs to
     QString text;    // the box text for this alert, plain text

@@ -17,7 +17,7 @@ ReminderRow NextSeasonRow(const ReminderRow& ripe, qint64 reference) {
     return next;
 }
 
-bool ApplyNextSeason(ReminderTable& table, quint32 rowId, qint64 reference) {
+bool ApplyNextSeason(ReminderTable& table, quint64 rowId, qint64 reference) {
     const int pos = table.findRow(rowId);
     if (pos < 0)
         return false;

@@ -12,4 +12,4 @@ ReminderRow NextSeasonRow(const ReminderRow& ripe, qint64 reference);
 // Replaces the row with this id by its next season, appended at the end.
 // Acts on the id, not a position, so rows removed or re-sorted since the click
 // cannot redirect it. False, and nothing changed, when the id is gone.
-bool ApplyNextSeason(ReminderTable& table, quint32 rowId, qint64 reference);
+bool ApplyNextSeason(ReminderTable& table, quint64 rowId, qint64 reference);

@@ -7,16 +7,11 @@
 #include <QString>
 #include <QVector>
 
-// The warning lead in minutes: what a table starts with before any file, and
-// the longest the selector offers (a larger stored value counts as that).
-constexpr qint32 kDefaultLeadMinutes = 5;
-constexpr qint32 kMaxLeadMinutes = 5;
-
 // Everything the data file carries: the reminders in display
 // order, the warning lead time and the chosen music.
 struct StoreState {
     QString musicPath;
-    qint32 leadMinutes = kDefaultLeadMinutes;
+    qint32 leadMinutes = 5; // also what a file too short to hold it reads as
     QVector<ReminderRow> rows;
 };
 

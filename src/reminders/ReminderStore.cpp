@@ -258,7 +258,7 @@ LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
         s.musicLabel = DefaultMusicLabel();
         return s;
     }
-    s.leadMinutes = qMin(loaded.state.leadMinutes, kMaxLeadMinutes);
+    s.leadMinutes = loaded.state.leadMinutes;
     s.strMusic = loaded.state.musicPath;
     if (!s.strMusic.isEmpty() && !(exists && exists(s.strMusic)))
         s.strMusic.clear();

@@ -65,8 +65,6 @@ QVariant ReminderTable::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return index.column() <= ColCropName ? int(Qt::AlignCenter)
                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
-    case RowIdRole:
-        return r.rowId;
     default:
         return {};
     }
@@ -86,7 +84,7 @@ QVariant ReminderTable::headerData(int section, Qt::Orientation o, int role) con
 void ReminderTable::sort(int, Qt::SortOrder order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    QVector<quint32> idsBefore;
+    QVector<quint64> idsBefore;
     idsBefore.reserve(before.size());
     for (const QModelIndex& i : before)
         idsBefore.push_back(m_rows[i.row()].rowId);
@@ -107,7 +105,7 @@ void ReminderTable::sort(int, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-int ReminderTable::findRow(quint32 rowId) const {
+int ReminderTable::findRow(quint64 rowId) const {
     if (!m_positionsValid) {
         m_positions.clear();
         m_positions.reserve(m_rows.size());
@@ -118,11 +116,8 @@ int ReminderTable::findRow(quint32 rowId) const {
     return m_positions.value(rowId, -1);
 }
 
-quint32 ReminderTable::append(ReminderRow r) {
+quint64 ReminderTable::append(ReminderRow r) {
     const int n = count();
-    // Ids stay unique even after the tick removed rows below the count.
-    while (findRow(m_nextId) != -1)
-        ++m_nextId;
     r.rowId = m_nextId++;
     beginInsertRows({}, n, n);
     m_rows.push_back(std::move(r));
@@ -141,11 +136,14 @@ void ReminderTable::removeAt(int i) {
     endRemoveRows();
 }
 
-void ReminderTable::removePositions(const QList<int>& positions) {
+void ReminderTable::removePositions(QList<int> positions) {
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.removeIf([this](int p) { return p < 0 || p >= count(); });
+    if (positions.isEmpty())
+        return;
     QList<std::pair<int, int>> runs;
-    for (int p : positions) {
-        if (p < 0 || p >= count() || (!runs.isEmpty() && p <= runs.back().second))
-            return; // not ascending or out of range: nothing is removed
+    for (int p : std::as_const(positions)) {
         if (!runs.isEmpty() && p == runs.back().second + 1)
             runs.back().second = p;
         else
@@ -187,27 +185,11 @@ void ReminderTable::removePositions(const QList<int>& positions) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ReminderTable::removeAndRenumber(QList<int> positions) {
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    while (!positions.isEmpty() && positions.front() < 0)
-        positions.pop_front();
-    while (!positions.isEmpty() && positions.back() >= count())
-        positions.pop_back();
-    removePositions(positions);
-    for (int i = 0; i < count(); ++i)
-        m_rows[i].rowId = static_cast<quint32>(i);
-    m_nextId = static_cast<quint32>(count());
-    invalidatePositions();
-    emit rowIdsRenumbered();
-}
-
 void ReminderTable::reset(QVector<ReminderRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
-    for (int i = 0; i < count(); ++i)
-        m_rows[i].rowId = static_cast<quint32>(i);
-    m_nextId = static_cast<quint32>(count());
+    for (ReminderRow& r : m_rows)
+        r.rowId = m_nextId++;
     invalidatePositions();
     endResetModel();
 }
