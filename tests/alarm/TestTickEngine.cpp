@@ -136,10 +136,6 @@ private slots:
                  rig.engine.setLeadMinutes(4);
                  rig.engine.setLeadMinutes(2);
              }});
-        add("next season: the new row waits its ten hours",
-            {{Row(5, "a")}, Range(1, 100), {"5:R:a"}, 5, 20, [](Rig& rig) {
-                 QVERIFY(ApplyNextSeason(rig.table, rig.table.row(0).rowId, rig.clock.now()));
-             }});
         // Out of ripening order, so no heap order can pass for row order.
         add("same second in row order",
             {{Row(50, "a"), Row(20, "x"), Row(50, "b"), Row(350, "w"), Row(50, "c")},
@@ -231,12 +227,6 @@ private slots:
         // Ripe again in 10 h; planted as if the previous season ripened at ref.
         QCOMPARE(got, (QStringList{"满天星 北坡 3 36000 -126000", "瓶子树 北坡 4 36000 -162000",
                                    "无名 x 2 0 0"}));
-        ReminderTable table;
-        const quint64 gone = table.append(Row(-60, "a"));
-        table.append(Row(-60, "b"));
-        table.removeAt(0);
-        QVERIFY(!ApplyNextSeason(table, gone, T0)); // its row went: nothing changes
-        QVERIFY(table.count() == 1 && table.row(0).sameContent(Row(-60, "b")));
     }
 
     void tickTimerAimsJustPastEachSecond() {

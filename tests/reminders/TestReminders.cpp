@@ -437,10 +437,12 @@ private slots:
     void sortAndRowIds() {
         ReminderTable t;
         t.reset({Due(20, "a"), Due(30, "b"), Due(10, "c"), Due(20, "d"), Due(30, "e")});
+        const QPersistentModelIndex selected(t.index(1, 0)); // a view's selection
         t.sort(ReminderTable::ColNote, Qt::AscendingOrder);
         QCOMPARE(Dump(t), "c2 a0 d3 b1 e4 ");
         t.sort(ReminderTable::ColCropName, Qt::DescendingOrder);
         QCOMPARE(Dump(t), "b1 e4 a0 d3 c2 ");
+        QCOMPARE(t.row(selected.row()).note, "b");
         t.removeAt(0); // as the tick does
         const quint64 f = t.append(Due(40, "f"));
         QCOMPARE(Dump(t), "e4 a0 d3 c2 f5 ");
