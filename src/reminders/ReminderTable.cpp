@@ -14,7 +14,7 @@ int ReminderTable::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString ReminderTable::CountdownText(qint64 r) {
+QString ReminderTable::countdownText(qint64 r) {
     if (r < 0)
         return QStringLiteral("点击下一季开始！");
     const qint64 d = r / 86400;
@@ -24,7 +24,7 @@ QString ReminderTable::CountdownText(qint64 r) {
     return QStringLiteral("%1天%2小时%3分%4秒成熟").arg(d).arg(h).arg(m).arg(s);
 }
 
-QString ReminderTable::HeaderText(int column) {
+QString ReminderTable::headerText(int column) {
     static const char16_t* const kHeaders[ColumnCount] = {
         u"序号", u"作物名称", u"种植时间", u"成熟时间", u"备注", u"成熟倒计时", u"季数"};
     if (column < 0 || column >= ColumnCount)
@@ -45,7 +45,7 @@ QString ReminderTable::cellText(const ReminderRow& r, int column) const {
     case ColNote:
         return r.note;
     case ColCountdown:
-        return m_now == kNoNow ? QString() : CountdownText(r.ripe - m_now);
+        return m_now == kNoNow ? QString() : countdownText(r.ripe - m_now);
     case ColSeason:
         return QString::number(r.seasonNo);
     default:
@@ -74,7 +74,7 @@ QVariant ReminderTable::headerData(int section, Qt::Orientation o, int role) con
     if (o != Qt::Horizontal)
         return {};
     if (role == Qt::DisplayRole)
-        return HeaderText(section);
+        return headerText(section);
     if (role == Qt::TextAlignmentRole)
         return section <= ColCropName ? int(Qt::AlignCenter)
                                       : int(Qt::AlignLeft | Qt::AlignVCenter);

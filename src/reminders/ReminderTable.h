@@ -74,8 +74,8 @@ public:
     void setNow(qint64 now);
     qint64 now() const { return m_now; }
 
-    static QString CountdownText(qint64 remaining);
-    static QString HeaderText(int column);
+    static QString countdownText(qint64 remaining);
+    static QString headerText(int column);
 
 private:
     QString cellText(const ReminderRow& r, int column) const;
