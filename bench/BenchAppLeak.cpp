@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         if (i % 13 == 0 && table.count() > 0) {
             const ReminderRow& r = table.row(int(next() % table.count()));
             if (r.ripe <= clock.now())
-                ApplyNextSeason(table, r.rowId, clock.now());
+                applyNextSeason(table, r.rowId, clock.now());
         }
         if (i % 29 == 0 && table.count() > 0)
             table.removeAt(int(next() % table.count()));

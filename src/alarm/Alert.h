@@ -36,9 +36,9 @@ struct AlertBatch {
 
 namespace AlertText {
 // "还有%d分钟！第%s季，%s就成熟了, 注：%s"
-QString Warning(int leadMinutes, const ReminderRow& row);
+QString warning(int leadMinutes, const ReminderRow& row);
 // "%s成熟了！不摘就没有了。。。注：%s"
-QString Ripe(const ReminderRow& row);
+QString ripe(const ReminderRow& row);
 } // namespace AlertText
 
 Q_DECLARE_METATYPE(Alert)

@@ -159,8 +159,8 @@ void TickEngine::tick() {
         a.rowId = e.rowId;
         a.row = m_table.row(pos);
         a.due = at;
-        a.text = kind == Alert::Kind::Ripe ? AlertText::Ripe(a.row)
-                                           : AlertText::Warning(m_leadMinutes, a.row);
+        a.text = kind == Alert::Kind::Ripe ? AlertText::ripe(a.row)
+                                           : AlertText::warning(m_leadMinutes, a.row);
         due.push_back({pos, std::move(a)});
     };
 

@@ -240,7 +240,7 @@ void ReminderDesk::OnPreviewMusic() {
 void ReminderDesk::OnNextSeason() {
     if (!m_selectedId)
         return;
-    ApplyNextSeason(*m_table, *m_selectedId, ReferenceTime());
+    applyNextSeason(*m_table, *m_selectedId, ReferenceTime());
     ClearSelection();
     SetNextSeasonEnabled(false);
 }

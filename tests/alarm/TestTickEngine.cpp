@@ -219,7 +219,7 @@ private slots:
         // Ordinary entry 0 is 牧草; the name 瓶子树 picks the red-soil crop.
         for (const ReminderRow& r : {Row(-60, "北坡", kTriple, 2), Row(-60, "北坡", 0, 3, "瓶子树"),
                                      Row(-60, "x", 500, 1, "无名")}) {
-            const ReminderRow n = NextSeasonRow(r, ref);
+            const ReminderRow n = nextSeasonRow(r, ref);
             got << QStringLiteral("%1 %2 %3 %4 %5")
                        .arg(n.cropName, n.note, QString::number(n.seasonNo),
                             QString::number(n.ripe - ref), QString::number(n.plant - ref));
