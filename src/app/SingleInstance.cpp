@@ -19,11 +19,6 @@ constexpr qint64 kAnswerWithinMs = 5000;
 // The holder and the hung copies it took over from, each on a name of its own.
 constexpr int kNames = 8;
 
-QString Digest(const QString& text) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-}
-
 // Anyone may bind an abstract name: only a peer of this user counts.
 bool SameUser(qintptr fd) {
     ucred peer{};
@@ -35,12 +30,13 @@ bool SameUser(qintptr fd) {
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFile, QObject* parent)
-    : QObject(parent), m_dataFile(QDir::cleanPath(QFileInfo(dataFile).absoluteFilePath())),
-      m_lock(QFileInfo(m_dataFile).absolutePath()) {
-    const QString base = QStringLiteral("fruitwake-%1-%2-").arg(::geteuid()).arg(
-        Digest(m_lock.folder()));
+    : QObject(parent), m_lock(QFileInfo(dataFile).absolutePath()) {
+    const QString digest = QString::fromLatin1(
+        QCryptographicHash::hash(m_lock.folder().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
     for (int k = 0; k < kNames; ++k)
-        m_names << base + QString::number(k);
+        m_names << QStringLiteral("fruitwake-%1-%2-%3").arg(::geteuid()).arg(digest).arg(k);
     m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
 }
@@ -56,44 +52,36 @@ SingleInstance::Outcome SingleInstance::start(bool askForward) {
     if (!m_server.isListening())
         qWarning("Fruitwake cannot listen for a second start: %s",
                  qUtf8Printable(m_server.errorString()));
-    switch (m_lock.acquire()) {
+    DataLock::Result lock = m_lock.acquire();
+    if (lock == DataLock::Result::Busy) {
+        // One that started meanwhile answers now; one that listens but stays
+        // silent is hung and taken over; with none listening the holder is an
+        // older version, or out of reach.
+        QStringList others = m_names;
+        others.removeIf(
+            [&](const QString& n) { return n == m_server.serverName() || silent.contains(n); });
+        if (ask(others, askForward, &silent)) {
+            m_server.close();
+            return Outcome::AlreadyRunning;
+        }
+        if (!silent.isEmpty()) {
+            const qint64 pid = m_lock.holderPid();
+            qWarning("Fruitwake: no answer from the running Fruitwake%s within a few seconds; "
+                     "taking its place",
+                     pid > 0 ? qUtf8Printable(QStringLiteral(" (process %1)").arg(pid)) : "");
+            lock = m_lock.takeOver() ? DataLock::Result::Held : DataLock::Result::Broken;
+        }
+    }
+    switch (lock) {
     case DataLock::Result::Held:
         return Outcome::Primary;
     case DataLock::Result::Unavailable:
-        m_error = QStringLiteral("cannot create the lock file %1: %2")
-                      .arg(m_lock.path(), m_lock.errorText());
+        qWarning("Fruitwake cannot create the lock file %s (%s); running unguarded",
+                 qUtf8Printable(m_lock.path()), qUtf8Printable(m_lock.errorText()));
         return Outcome::Unguarded;
-    case DataLock::Result::Broken:
-        return failed();
-    case DataLock::Result::Busy:
-        break;
-    }
-    // Held by another: one that started meanwhile answers now; one that
-    // listens but stays silent is hung; none listening is an older version
-    // (on a socket named after the data file's path) or out of reach.
-    QStringList others = m_names;
-    others.removeAll(m_server.serverName());
-    for (const QString& name : std::as_const(silent))
-        others.removeAll(name);
-    if (ask(others, askForward, &silent))
-        return m_server.close(), Outcome::AlreadyRunning;
-    if (silent.isEmpty()) {
-        const QString older =
-            QStringLiteral("fruitwake-%1-%2").arg(::getuid()).arg(Digest(m_dataFile));
-        if (ask({older}, askForward, &silent, false))
-            return m_server.close(), Outcome::AlreadyRunning;
+    default:
         return failed();
     }
-    const qint64 pid = m_lock.holderPid();
-    const QString holder = pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString();
-    qWarning("Fruitwake: no answer from the running Fruitwake%s within a few seconds; taking "
-             "its place",
-             qUtf8Printable(holder));
-    if (m_lock.takeOver())
-        return Outcome::Primary;
-    // Another start took over first.
-    return ask(others, askForward, &silent) ? (m_server.close(), Outcome::AlreadyRunning)
-                                            : failed();
 }
 
 SingleInstance::Outcome SingleInstance::failed() {
@@ -120,14 +108,12 @@ bool SingleInstance::holdsGuard() {
     return false;
 }
 
-bool SingleInstance::ask(const QStringList& names, bool askForward, QStringList* silent,
-                         bool abstract) {
+bool SingleInstance::ask(const QStringList& names, bool askForward, QStringList* silent) {
     std::vector<std::unique_ptr<QLocalSocket>> peers;
     QStringList waiting;
     for (const QString& name : names) {
         auto socket = std::make_unique<QLocalSocket>();
-        if (abstract)
-            socket->setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        socket->setSocketOptions(QLocalSocket::AbstractNamespaceOption);
         socket->connectToServer(name);
         if (!socket->waitForConnected(250) || !SameUser(socket->socketDescriptor()))
             continue;

@@ -5,7 +5,6 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
-#include <memory>
 
 // One Fruitwake per data file, so two writers never race on it, whatever
 // runtime folder or path to the data a start sees. The lock lives with the
@@ -26,9 +25,6 @@ public:
     };
 
     explicit SingleInstance(const QString& dataFile, QObject* parent = nullptr);
-    static std::unique_ptr<SingleInstance> ForDataFile(const QString& dataFile) {
-        return std::make_unique<SingleInstance>(dataFile);
-    }
 
     // askForward false: a running instance is found but not disturbed.
     Outcome start(bool askForward = true);
@@ -48,13 +44,13 @@ signals:
     void guardLost();
 
 private:
-    bool ask(const QStringList& names, bool askForward, QStringList* silent, bool abstract = true);
+    // Asks each that listens under those names; the silent ones are added.
+    bool ask(const QStringList& names, bool askForward, QStringList* silent);
     Outcome failed();
     void onNewConnection();
 
-    QString m_dataFile;
     DataLock m_lock;
-    QStringList m_names; // the holder's socket and the places beside it
+    QStringList m_names; // for the holder, and for each hung one it took over from
     QString m_error;
     QLocalServer m_server;
     bool m_lost = false;

@@ -26,8 +26,8 @@ QString ErrnoText() {
 QByteArray Contents() {
     const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     return QByteArray::number(qint64(::getpid())) + '\n' + QFileInfo(exe).fileName().toUtf8() +
-           '\n' + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() +
-           '\n' + QSysInfo::bootUniqueId() + '\n';
+           '\n' + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n' +
+           QSysInfo::bootUniqueId() + '\n';
 }
 
 } // namespace
@@ -123,7 +123,8 @@ bool DataLock::takeOver() {
 bool DataLock::holds() {
     if (m_lost)
         return false;
-    struct stat mine {}, there {};
+    struct stat mine {
+    }, there{};
     if (::stat(Native(m_path), &there) == 0) {
         m_lost = !(m_fd >= 0 && ::fstat(m_fd, &mine) == 0 && mine.st_dev == there.st_dev &&
                    mine.st_ino == there.st_ino);

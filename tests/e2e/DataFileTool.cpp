@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         for (;;)
             ::pause();
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count] | dump <path> | lock <path>\n");
+    std::fprintf(stderr,
+                 "usage: DataFileTool write <path> <ripe> [count] | dump <path> | lock <path>\n");
     return 1;
 }

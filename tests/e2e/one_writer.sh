@@ -18,19 +18,13 @@ mkdir -p "$HOME" "$work/run"; chmod 700 "$work/run"
 dir=$work/data/fruitwake file=$work/data/fruitwake/foodinfo.dat
 fail() { echo "FAIL: $*"; exit 1; }
 skipped=
-# True once the process has bound a socket of its own whose name says Fruitwake.
-listening() {
-  local ids
-  ids=" $(find /proc/"$1"/fd -lname 'socket:*' -printf '%l ' 2>/dev/null | tr -dc '0-9 ') "
-  awk -v ids="$ids" '$NF ~ /fruitwake-/ && index(ids, " " $7 " ")' /proc/net/unix | grep -q .
-}
 # pair <case> <env of the first start...> -- <env of the second start...>
 pair() {
   local name=$1 a=() rc; shift
   while [ "$1" != -- ]; do a+=("$1"); shift; done; shift
   rm -rf "$work/data"; mkdir -p "$dir"; "$tool" write "$file" $(( $(date +%s) + 86400 )) 2
   env "${a[@]}" "$bin" 2>"$work/err1" & pid=$!
-  for _ in $(seq 100); do listening $pid && break; sleep 0.1; done
+  for _ in $(seq 100); do [ "$(head -n1 "$dir/fruitwake.lock" 2>/dev/null)" = $pid ] && break; sleep 0.1; done
   sleep 1
   [ "$name" = missing ] && mkdir -p -m 700 "$work/gone/run"   # as an audio library does later
   timeout 20 env "$@" "$bin" 2>"$work/err2"

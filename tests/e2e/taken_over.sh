@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A first Fruitwake stops answering (SIGSTOP) with two added rows not yet saved; a second
 # start takes its place after about 5 s and adds a row. When the first continues, neither
-# its pending change save nor its SIGTERM may write its stale rows over the second's, its
-# exit leaves the second's guard alone, and a third start finds the second.
+# its pending change save nor its SIGTERM may write its stale rows over the second's: it
+# hides its window and tells so in one box. Its exit leaves the second's guard alone, and
+# a third start finds the second.
 set -uo pipefail
 bin=$1 tool=$2
 work=$(mktemp -d)
@@ -32,8 +33,11 @@ click_add "$b"
 for _ in $(seq 50); do [ "$(rows)" = $((n + 1)) ] && break; sleep 0.1; done
 [ "$(rows)" = $((n + 1)) ] || fail "the second's added row was not saved: $(rows) rows, not $((n + 1))"
 kill -CONT $first
-sleep 3
-kill -TERM $first 2>/dev/null
+box=$(for _ in $(seq 50); do xdotool search --all --onlyvisible --pid $first --name '^Fruitwake$' && break; sleep 0.1; done)
+[ "$(wc -w <<<"$box")" = 1 ] || fail "not one box from the first: $box"
+[ -z "$(win_of $first 1)" ] || fail "the first's window stays beside the second's"
+[ "$(grep -c "has taken over" "$work/err1")" = 1 ] || fail "log of the first: $(cat "$work/err1")"
+kill -TERM $first
 ends $first 15 || fail "the first did not end"
 [ "$(rows)" = $((n + 1)) ] || fail "the first wrote its stale rows over the second's: $(rows) rows"
 timeout 20 "$bin" 2>"$work/err3" || fail "a third start ran beside the second (status $?)"
