@@ -123,8 +123,8 @@ bool DataLock::takeOver() {
 bool DataLock::holds() {
     if (m_lost)
         return false;
-    struct stat mine {
-    }, there{};
+    struct stat mine {};
+    struct stat there {};
     if (::stat(Native(m_path), &there) == 0) {
         m_lost = !(m_fd >= 0 && ::fstat(m_fd, &mine) == 0 && mine.st_dev == there.st_dev &&
                    mine.st_ino == there.st_ino);
