@@ -113,6 +113,7 @@ int CReminderApp::Run(bool startHidden) {
         shell.setSaveFunction({});
         dlg.Desk().SecondTimer().stop();
         dlg.hide();
+        trayPort.hideIcon();
         if (!QStringList{"offscreen", "minimal"}.contains(platformName()))
             tell(QMessageBox::Warning,
                  QString::fromUtf8("另一个 Fruitwake 已接管数据文件 %1。\n"
