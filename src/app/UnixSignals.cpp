@@ -41,8 +41,8 @@ void RunAtExit() {
 } // namespace
 
 ExitHook::ExitHook(std::function<void()> atExit) : m_atExit(std::move(atExit)) {
-    // Registered as late as possible: handlers run before the statics made
-    // earlier are torn down.
+    // Registered once the program is put together: handlers run before the
+    // statics made earlier are torn down.
     static const int registered = std::atexit(RunAtExit);
     Q_UNUSED(registered);
     g_atExit = &m_atExit;
