@@ -132,15 +132,21 @@ int MakeData(int n, bool expired, int argc, char** argv) {
     return 0;
 }
 
+// Ends the event loop without asking the windows: the main window ignores a
+// close and asks the user instead, which would keep a plain quit() waiting.
+void EndLoop() {
+    QCoreApplication::exit(0);
+}
+
 int Startup(qint64 launchNs, int argc, char** argv) {
     CReminderApp app(argc, argv);
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(2000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(2000, &app, EndLoop); };
     dlg.show();
     // Give up after a minute rather than hang when nothing is ever painted.
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     if (!paint.doneNs()) {
         std::fprintf(stderr, "startup: the window was never painted\n");
@@ -176,9 +182,9 @@ int Stall(int argc, char** argv) {
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(3000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(3000, &app, EndLoop); };
     dlg.show();
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     stop = true;
     beat.join();
