@@ -19,8 +19,7 @@ struct Later {
 TickEngine::TickEngine(ReminderTable& table, const Clock& clock, int leadMinutes, QObject* parent)
     : QObject(parent), m_table(table), m_clock(clock), m_leadMinutes(leadMinutes) {
     connect(&m_table, &QAbstractItemModel::rowsInserted, this, &TickEngine::onRowsInserted);
-    // Entries of removed rows wait in the heaps until they surface; keep them
-    // from piling up when many rows go long before their time.
+    // Entries of removed rows wait in the heaps until they surface or pile up.
     connect(&m_table, &QAbstractItemModel::rowsRemoved, this, [this] {
         dropGone();
         emit scheduleChanged();
@@ -71,6 +70,7 @@ void TickEngine::onRowsInserted(const QModelIndex& parent, int first, int last) 
     emit scheduleChanged();
 }
 
+// Entries of rows that have gone, once they far outnumber the rows.
 void TickEngine::dropGone() {
     const std::size_t entries =
         m_ripeDue.size() + m_warnDue.size() + m_warnLate.size() + m_lastDue.size();
