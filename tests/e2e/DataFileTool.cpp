@@ -1,5 +1,6 @@
 // Writes and reads data files for the end-to-end tests:
-//   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
+//   DataFileTool write <path> <ripe-epoch> [<count> [<note>]]
+//                                   count 牧草 reminders ripening then, notes "e2e <i>" or <note>
 //   DataFileTool dump <path>                           status, count, then one line per row
 #include "reminders/ReminderImage.h"
 
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
         const int count = args.size() >= 5 ? args[4].toInt() : 1;
         const QString crop = QStringLiteral("牧草");
         for (int i = 0; i < count; ++i) {
-            const QString note = QStringLiteral("e2e %1").arg(i);
+            const QString note = args.size() >= 6 ? args[5] : QStringLiteral("e2e %1").arg(i);
             st.rows << ReminderRow{0, crop, ripe + i - 28800, ripe + i, note, 1, 0};
         }
         QFile f(args[2]);
@@ -36,6 +37,6 @@ int main(int argc, char** argv) {
                         static_cast<long long>(row.ripe), row.note.toUtf8().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count] | dump <path>\n");
+    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count [note]] | dump <path>\n");
     return 1;
 }
