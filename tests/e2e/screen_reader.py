@@ -127,6 +127,9 @@ try:
     changes = []
     pyatspi.Registry.registerEventListener(
         lambda e: changes.extend(heard(e.source)), "object:property-change:accessible-name")
+    # Without a window manager the window gets the keyboard only when asked.
+    subprocess.run(["xdotool", "search", "--name", "^FruitwakeV1.8", "windowfocus", "--sync"],
+                   check=True, timeout=10)
     crop.queryComponent().grabFocus()
     wait_for("the crop list's focus", lambda: crop.getState().contains(pyatspi.STATE_FOCUSED), 5)
     pyatspi.Registry.generateKeyboardEvent(0xff54, None, pyatspi.KEY_SYM)  # Down
