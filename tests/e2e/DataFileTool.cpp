@@ -2,11 +2,14 @@
 //   DataFileTool write <path> <ripe-epoch> [<count> [<note>]]
 //                                   count 牧草 reminders ripening then, notes "e2e <i>" or <note>
 //   DataFileTool dump <path>                           status, count, then one line per row
+//   DataFileTool lock <path>                           holds a QLockFile there until killed
 #include "reminders/ReminderImage.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLockFile>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -37,6 +40,16 @@ int main(int argc, char** argv) {
                         static_cast<long long>(row.ripe), row.note.toUtf8().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count [note]] | dump <path>\n");
+    if (args.size() >= 3 && args[1] == QLatin1String("lock")) {
+        // As an older Fruitwake left it beside the data; a kill leaves it stale.
+        QLockFile lock(args[2]);
+        if (!lock.tryLock(0))
+            return 2;
+        for (;;)
+            ::pause();
+    }
+    std::fprintf(
+        stderr,
+        "usage: DataFileTool write <path> <ripe> [count [note]] | dump <path> | lock <path>\n");
     return 1;
 }
