@@ -2,8 +2,9 @@
 """Pings a running Fruitwake's GUI thread through its single-instance socket
 ("ping\\n", answered "ok\\n" from the event loop) every 100 ms, and on SIGTERM,
 or once the program has ended, prints the longest wait for an answer:
-"stall <ms>". The socket is whichever one under the given (private) folders
-answers, whatever its name.  Usage: gui_pinger.py <pid> <folder>..."""
+"stall <ms>". The socket is whichever one the process listens on, or one under
+the given (private) folders, answers, whatever its name.
+Usage: gui_pinger.py <pid> <folder>..."""
 import os
 import signal
 import socket
@@ -22,16 +23,34 @@ def ping(path, timeout):
         return s.recv(16) == b"ok\n"
 
 
+def listening(pid):
+    """The unix sockets the process listens on: abstract names, or paths as bound."""
+    inodes = set()
+    try:
+        for fd in os.listdir("/proc/%d/fd" % pid):
+            link = os.readlink("/proc/%d/fd/%s" % (pid, fd))
+            if link.startswith("socket:["):
+                inodes.add(link[8:-1])
+        with open("/proc/net/unix") as table:
+            rows = [line.split() for line in table][1:]
+    except OSError:
+        return []
+    # Flags 00010000: accepting connections.
+    return ["\0" + f[7][1:] if f[7].startswith("@") else f[7] for f in rows
+            if len(f) >= 8 and f[6] in inodes and int(f[3], 16) & 0x10000]
+
+
 def find_socket():
+    candidates = listening(pid)
     for top in sys.argv[2:]:
         for folder, _, names in os.walk(top):
-            for name in names:
-                path = os.path.join(folder, name)
-                try:
-                    if stat.S_ISSOCK(os.lstat(path).st_mode) and ping(path, 2):
-                        return path
-                except OSError:
-                    pass
+            candidates += [os.path.join(folder, name) for name in names]
+    for path in candidates:
+        try:
+            if (path.startswith("\0") or stat.S_ISSOCK(os.lstat(path).st_mode)) and ping(path, 2):
+                return path
+        except OSError:
+            pass
     return None
 
 
