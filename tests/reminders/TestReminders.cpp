@@ -36,9 +36,10 @@ QString& Field(StoreState& s, int field) {
     return *at[field];
 }
 
+// At most 1 MiB, so a test gone wrong never reads a 2 GB file.
 QByteArray Read(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? f.read(1 << 20) : QByteArray();
 }
 
 void Write(const QString& path, const QByteArray& bytes) {
@@ -172,21 +173,18 @@ private slots:
         QTest::addColumn<QString>("summary"); // status, rows, lead|music|first name|first note
         const QByteArray three = Encode(Sample(3));
         const QString m = Sample(0).musicPath, g = CropCatalogue::GetOrdinaryCrop(0).name;
-        auto with = [&](int offset, qint32 v) {
-            QByteArray b = three;
-            qToLittleEndian<qint32>(v, b.data() + offset);
-            return b;
+        auto put = [&](int at, const QByteArray& b) {
+            return QByteArray(three).replace(at, b.size(), b);
         };
-        auto fill = [&](int offset, int len, char c) {
-            return QByteArray(three).replace(offset, len, QByteArray(len, c));
-        };
+        auto fill = [&](int at, int len, char c) { return put(at, QByteArray(len, c)); };
+        auto hex = [&](int at, const char* h) { return put(at, QByteArray::fromHex(h)); };
         const QString M = "|" + m + "|", G = M + g + "|";
         QTest::newRow("no bytes") << QByteArray() << "E 0 5|||";
         QTest::newRow("507 bytes: no header") << three.left(507) << "D 0 5" + M + "|";
         QTest::newRow("508 bytes: header, no record") << three.left(508) << "D 0 2" + M + "|";
         QTest::newRow("last record cut short") << three.left(384 + 256 + 60) << "D 2 2" + G;
-        QTest::newRow("negative count") << with(504, -1) << "D 0 2" + M + "|";
-        QTest::newRow("largest count") << with(504, INT_MAX) << "D 3 2" + G;
+        QTest::newRow("negative count") << hex(504, "ffffffff") << "D 0 2" + M + "|";
+        QTest::newRow("largest count") << hex(504, "ffffff7f") << "D 3 2" + G;
         QTest::newRow("trailing bytes") << (three + "abc") << "D 3 2" + G;
         QTest::newRow("unterminated name and first note")
             << fill(388, 12, 'n').replace(409, 91, QByteArray(91, 'x'))
@@ -203,8 +201,7 @@ private slots:
         QTest::newRow("zero-filled second record") << fill(512, 128, 0) << "D 1 2" + G;
         QTest::newRow("season 0 in the first record") << fill(408, 1, 0) << "D 0 2" + M + "|";
         QTest::newRow("no name in the third record") << fill(644, 12, 0) << "D 2 2" + G;
-        QTest::newRow("instants at the 32-bit ends")
-            << with(400, INT_MIN).replace(404, 4, QByteArray::fromHex("ffffff7f")) << "W 3 2" + G;
+        QTest::newRow("instants at the 32-bit ends") << hex(400, "00000080ffffff7f") << "W 3 2" + G;
     }
     void damaged() {
         QFETCH(QByteArray, bytes);
@@ -447,19 +444,14 @@ private slots:
     void shownTexts() {
         ReminderTable t;
         t.append(Due(5000));
-        QStringList shown;
-        for (int c = 0; c < t.columnCount(); ++c)
-            shown << t.headerData(c, Qt::Horizontal).toString();
         const QModelIndex cell = t.index(0, ReminderTable::ColCountdown);
-        shown << t.data(cell).toString(); // empty until the first tick
+        QStringList shown{t.data(cell).toString()}; // empty until the first tick
         for (qint64 remaining : {90061, 0, 59, -1}) {
             t.setNow(5000 - remaining);
             shown << t.data(cell).toString();
         }
-        QCOMPARE(shown,
-                 (QStringList{"序号", "作物名称", "种植时间", "成熟时间", "备注", "成熟倒计时",
-                              "季数", "", "1天1小时1分1秒成熟", "0天0小时0分0秒成熟",
-                              "0天0小时0分59秒成熟", "点击下一季开始！"}));
+        QCOMPARE(shown, (QStringList{"", "1天1小时1分1秒成熟", "0天0小时0分0秒成熟",
+                                     "0天0小时0分59秒成熟", "点击下一季开始！"}));
     }
 };
 
