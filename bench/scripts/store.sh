@@ -34,7 +34,7 @@ sparse() { # sparse <data home>: two reminders, a count of 16,000,000 and the le
 starts=() peaks=() terms=()
 for run in 1 2 3; do
   sparse "$work/data"
-  out=$(XDG_DATA_HOME=$work/data "$probe" startup "$(date +%s%N)" 2>"$work/err") || {
+  out=$(XDG_DATA_HOME=$work/data timeout 90 "$probe" startup "$(date +%s%N)" 2>"$work/err") || {
     echo "store.sh: start-up with the sparse file failed: $(cat "$work/err")" >&2; exit 1; }
   [ "$(awk '$1 == "rows" { print $2 }' <<<"$out")" = 2 ] || {
     echo "store.sh: the window did not show the two reminders: $out" >&2; exit 1; }
