@@ -14,6 +14,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
   at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
+# The package's own checks: lintian, and man-db to render the manual page.
+PACKAGES += lintian man-db
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -70,8 +72,10 @@ bench: setup
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	bench/run.sh $(BENCH_BUILD)
 
+# Only the fresh package is checked; an error or a warning from lintian fails.
 package: build
-	cd $(BUILD) && cpack -G DEB
+	rm -f $(BUILD)/fruitwake_*.deb
+	cd $(BUILD) && cpack -G DEB && lintian --fail-on error,warning fruitwake_*.deb
 
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

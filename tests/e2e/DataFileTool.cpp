@@ -1,11 +1,14 @@
 // Writes and reads data files for the end-to-end tests:
 //   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
 //   DataFileTool dump <path>                           status, count, then one line per row
+//   DataFileTool lock <path>                           holds a QLockFile there until killed
 #include "reminders/ReminderImage.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLockFile>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -36,6 +39,15 @@ int main(int argc, char** argv) {
                         static_cast<long long>(row.ripe), row.note.toUtf8().constData());
         return 0;
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count] | dump <path>\n");
+    if (args.size() >= 3 && args[1] == QLatin1String("lock")) {
+        // As an older Fruitwake left it beside the data; a kill leaves it stale.
+        QLockFile lock(args[2]);
+        if (!lock.tryLock(0))
+            return 2;
+        for (;;)
+            ::pause();
+    }
+    std::fprintf(stderr,
+                 "usage: DataFileTool write <path> <ripe> [count] | dump <path> | lock <path>\n");
     return 1;
 }

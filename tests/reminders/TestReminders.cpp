@@ -408,6 +408,28 @@ private slots:
         QCOMPARE(period(), n);
     }
 
+    // Once the fence says another process writes the file now, no save of any kind writes it
+    // again, even if the fence would later say yes, and no "retried later" is told.
+    void fenceHoldsForGood() {
+        QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
+        bool mayWrite = true;
+        m_saver->setWriteFence([&] { return mayWrite; });
+        m_saver->setDirtyDelay(1);
+        m_state = Sample(1);
+        QVERIFY(m_saver->saveNow().ok);
+        const QByteArray written = Read(m_path);
+        mayWrite = false;
+        m_state = Sample(2);
+        m_saver->markDirty(); // the change save
+        QTRY_VERIFY(!m_saver->isDirty());
+        mayWrite = true;
+        for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
+            m_saver->onTick(); // the periodic save
+        QCOMPARE(m_saver->saveNow().error, PersistenceController::FencedText()); // the exit save
+        QCOMPARE(Read(m_path), written);
+        QCOMPARE(failed.size(), 0);
+    }
+
     // Any column sorts by ripening, stably; ids move with rows, stay unique, renumber on delete.
     void sortAndRowIds() {
         ReminderTable t;
