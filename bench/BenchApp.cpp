@@ -120,6 +120,12 @@ struct RealWindow {
     }
 };
 
+// Ends the loop without asking the windows: the main window vetoes a quit
+// (closing it asks or hides it), which would leave the probe running.
+void EndLoop() {
+    QCoreApplication::exit(0);
+}
+
 int MakeData(int n, bool expired, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     CReminderApp::SetNames();

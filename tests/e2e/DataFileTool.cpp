@@ -1,5 +1,6 @@
 // Writes and reads data files for the end-to-end tests:
-//   DataFileTool write <path> <ripe-epoch> [<count>]   count 牧草 reminders ripening then
+//   DataFileTool write <path> <ripe-epoch> [<count> [<note>]]
+//                                   count 牧草 reminders ripening then, notes "e2e <i>" or <note>
 //   DataFileTool dump <path>                           status, count, then one line per row
 //   DataFileTool lock <path>                           holds a QLockFile there until killed
 #include "reminders/ReminderImage.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
         const int count = args.size() >= 5 ? args[4].toInt() : 1;
         const QString crop = QStringLiteral("牧草");
         for (int i = 0; i < count; ++i) {
-            const QString note = QStringLiteral("e2e %1").arg(i);
+            const QString note = args.size() >= 6 ? args[5] : QStringLiteral("e2e %1").arg(i);
             st.rows << ReminderRow{0, crop, ripe + i - 28800, ripe + i, note, 1, 0};
         }
         QFile f(args[2]);
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
         for (;;)
             ::pause();
     }
-    std::fprintf(stderr,
-                 "usage: DataFileTool write <path> <ripe> [count] | dump <path> | lock <path>\n");
+    std::fprintf(
+        stderr,
+        "usage: DataFileTool write <path> <ripe> [count [note]] | dump <path> | lock <path>\n");
     return 1;
 }

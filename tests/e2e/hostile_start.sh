@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program in a hostile place: a FIFO or a zero device where the data
 # file belongs, the data folder deleted while running, a lock that can be
-# neither reached nor replaced. Nothing may block, run twice beside itself or
-# end silently.
+# neither reached nor replaced, a sparse file that claims 16,000,000 reminders.
+# Nothing may block, run twice beside itself, end silently or write out what
+# the file never held.
 set -uo pipefail
 bin=$1 tool=$2
 work=$(mktemp -d)
@@ -54,4 +55,22 @@ grep -q "cannot start" "$work/err4" || fail "log: $(cat "$work/err4")"
 kill -TERM $pid; ends $pid 10 || fail "the box did not close on SIGTERM"
 wait $pid && fail "exit status 0 although it could not start"
 echo "guard out of reach: told, non-zero status"
+
+# 4. A file that claims 16,000,000 reminders and holds two (2 GB, sparse): the two are loaded and
+#    saved at once, the file is kept aside without its 2 GB being written out, SIGTERM ends it.
+rm -rf "$XDG_DATA_HOME"; mkdir -p "$dir"
+"$tool" write "$file" $(( $(date +%s) + 86400 )) 2
+printf '\x00\x24\xf4\x00' | dd of="$file" bs=1 seek=504 conv=notrunc status=none
+truncate -s $(( (16000000 + 3) * 128 )) "$file"
+"$bin" 2>"$work/err5" & pid=$!
+for _ in $(seq 100); do [ "$(stat -c %s "$file")" = 640 ] && break; sleep 0.1; done
+[ "$(stat -c %s "$file")" = 640 ] || fail "sparse: the two reminders were not saved at once"
+moved=("$dir"/foodinfo.dat.damaged-*)
+[ ${#moved[@]} = 1 ] && [ "$(stat -c %s "${moved[0]}")" = 2048000384 ] ||
+  fail "sparse: kept aside: $(ls -ls "$dir")"
+[ "$(stat -c %b "${moved[0]}")" -lt 2048 ] || fail "sparse: the copy was written out: $(ls -ls "$dir")"
+kill -TERM $pid; ends $pid 15 || fail "sparse: SIGTERM not answered"
+wait $pid || fail "sparse: exit status $?"
+"$tool" dump "$file" | grep -q '^whole 2 lead=5$' || fail "sparse: saved file: $("$tool" dump "$file")"
+echo "sparse 16,000,000-row file: two loaded, kept aside unwritten, ended on SIGTERM"
 echo "1 passed, 0 failed"
