@@ -138,12 +138,6 @@ int MakeData(int n, bool expired, int argc, char** argv) {
     return 0;
 }
 
-// Ends the event loop without asking the windows: the main window ignores a
-// close and asks the user instead, which would keep a plain quit() waiting.
-void EndLoop() {
-    QCoreApplication::exit(0);
-}
-
 int Startup(qint64 launchNs, int argc, char** argv) {
     CReminderApp app(argc, argv);
     RealWindow window;
