@@ -14,6 +14,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
   at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
+# The package's own checks: lintian, and man-db to render the manual page.
+PACKAGES += lintian man-db
 
 # Private audio servers, a share that hangs, and the sound benchmark's mp3.
 PACKAGES += pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber fuse3 python3-fusepy \
@@ -21,7 +23,7 @@ PACKAGES += pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber fuse
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: setup build run test unit-test asan-test fuzz-test bench package clean format
+.PHONY: setup build run test unit-test e2e-test asan-test fuzz-test bench package clean format
 
 setup:
 	@missing=""; for p in $(PACKAGES); do \
@@ -41,8 +43,13 @@ build: setup $(BUILD)/build.ninja
 run: build
 	./$(BUILD)/src/app/fruitwake
 
+# Units and widgets, offscreen.
 unit-test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE e2e
+
+# The real program from outside: Xvfb, window managers, buses, audio servers.
+e2e-test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L e2e
 
 asan-test: setup
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF
@@ -62,15 +69,17 @@ fuzz-test: setup
 	  $$t -max_total_time=$(FUZZ_SECONDS) -max_len=20000 $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name || exit 1; \
 	done
 
-test: unit-test asan-test fuzz-test
+test: unit-test e2e-test asan-test fuzz-test
 
 bench: setup
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	bench/run.sh $(BENCH_BUILD)
 
+# Only the fresh package is checked; an error or a warning from lintian fails.
 package: build
-	cd $(BUILD) && cpack -G DEB
+	rm -f $(BUILD)/fruitwake_*.deb
+	cd $(BUILD) && cpack -G DEB && lintian --fail-on error,warning fruitwake_*.deb
 
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

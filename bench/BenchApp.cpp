@@ -12,11 +12,14 @@
 //                                  built to 3 s after its first paint
 // Not a bench_* program: bench/scripts/app.sh runs it with fresh processes.
 #include "app/CReminderApp.h"
-#include "app/CReminderDlg.h"
 #include "catalogue/CropCatalogue.h"
 #include "desk/ReminderDesk.h"
+#include "media/CTuneDeck.h"
+#include "media/QtChime.h"
 #include "reminders/ReminderStore.h"
 #include "reminders/ReminderTable.h"
+#include "shell/QtAlertPresenter.h"
+#include "window/CReminderDlg.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -101,6 +104,28 @@ private:
     qint64 m_doneNs = 0;
 };
 
+// The main window with the program's real sound and boxes.
+struct RealWindow {
+    QtChime chime;
+    CTuneDeck deck;
+    QtAlertPresenter presenter{[](const QString&) {}};
+    CReminderDlg dlg{services()};
+
+    DialogServices services() {
+        DialogServices s = DialogServices::System();
+        s.chime = &chime;
+        s.tuneDeck = &deck;
+        s.presenter = &presenter;
+        return s;
+    }
+};
+
+// Ends the loop without asking the windows: the main window vetoes a quit
+// (closing it asks or hides it), which would leave the probe running.
+void EndLoop() {
+    QCoreApplication::exit(0);
+}
+
 int MakeData(int n, bool expired, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     CReminderApp::SetNames();
@@ -115,12 +140,13 @@ int MakeData(int n, bool expired, int argc, char** argv) {
 
 int Startup(qint64 launchNs, int argc, char** argv) {
     CReminderApp app(argc, argv);
-    CReminderDlg dlg;
+    RealWindow window;
+    CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(2000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(2000, &app, EndLoop); };
     dlg.show();
     // Give up after a minute rather than hang when nothing is ever painted.
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     if (!paint.doneNs()) {
         std::fprintf(stderr, "startup: the window was never painted\n");
@@ -153,11 +179,12 @@ int Stall(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
-    CReminderDlg dlg;
+    RealWindow window;
+    CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(3000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(3000, &app, EndLoop); };
     dlg.show();
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     stop = true;
     beat.join();

@@ -86,16 +86,16 @@ stall() {
   "$probe" --data "$XDG_DATA_HOME/fruitwake/foodinfo.dat" $ripe "$work/tune.wav" || return 1
   "$bin" 2>/dev/null &
   local app=$!
-  /usr/bin/python3 "$e2e/ping_probe.py" "$XDG_RUNTIME_DIR" 11 >"$work/stall" &
+  /usr/bin/python3 "$e2e/gui_pinger.py" $app "$XDG_RUNTIME_DIR" >"$work/pings" &
   local ping=$!
   sleep 2
   kill -STOP $audio_pid
   sleep 8
   kill -CONT $audio_pid
-  wait $ping
   kill $app
   wait $app
-  cat "$work/stall"
+  wait $ping
+  awk '$1 == "stall" { print $2 }' "$work/pings"
 }
 
 for server in pulse pipewire; do

@@ -1,18 +1,23 @@
 #include "app/CReminderApp.h"
 
-#include "app/AppCaption.h"
-#include "app/CAboutBox.h"
-#include "app/CReminderDlg.h"
-#include "app/DesktopNotifier.h"
-#include "app/ProgramIcon.h"
 #include "app/QtChinese.h"
-#include "app/QtShellPorts.h"
-#include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
 #include "desk/ReminderDesk.h"
+#include "media/CTuneDeck.h"
+#include "media/QtChime.h"
+#include "reminders/PersistenceController.h"
 #include "reminders/ReminderStore.h"
+#include "shell/CAboutBox.h"
+#include "shell/DesktopNotifier.h"
+#include "shell/QtAlertPresenter.h"
+#include "shell/QtShellPorts.h"
+#include "shell/ShellController.h"
+#include "window/AppCaption.h"
+#include "window/CReminderDlg.h"
+#include "window/ProgramIcon.h"
 
+#include <QDir>
 #include <QMessageBox>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -32,20 +37,21 @@ int CReminderApp::Run(bool startHidden) {
     UnixSignals signalWatch;
     const QString dataFile = ReminderStore::DefaultPath();
     // One Fruitwake per data file, so two writers never race on it.
-    const auto instance = SingleInstance::ForDataFile(dataFile);
-    // A hidden start (autostart) leaves a running window as it is.
-    switch (instance->start(!startHidden)) {
-    case SingleInstance::Outcome::AlreadyRunning:
-        return 0;
-    case SingleInstance::Outcome::Failed: {
-        QMessageBox box(QMessageBox::Critical, AppCaption(),
-                        QString::fromUtf8("Fruitwake 无法启动。\n") + instance->errorText(),
-                        QMessageBox::Ok);
+    SingleInstance instance(dataFile);
+    const auto tell = [&signalWatch](QMessageBox::Icon icon, const QString& text) {
+        QMessageBox box(icon, AppCaption(), text, QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         connect(&signalWatch, &UnixSignals::received, &box, &QMessageBox::reject);
         box.exec();
+    };
+    // A hidden start (autostart) leaves a running window as it is.
+    switch (instance.start(!startHidden)) {
+    case SingleInstance::Outcome::AlreadyRunning:
+        return 0;
+    case SingleInstance::Outcome::Failed:
+        tell(QMessageBox::Critical,
+             QString::fromUtf8("Fruitwake 无法启动。\n") + instance.errorText());
         return 1;
-    }
     case SingleInstance::Outcome::Primary:
     case SingleInstance::Outcome::Unguarded:
         break;
@@ -54,10 +60,25 @@ int CReminderApp::Run(bool startHidden) {
     // The window hides to the tray and the About box may close while it is
     // hidden; only the shell's end finishes the run.
     setQuitOnLastWindowClosed(false);
-    CReminderDlg dlg;
+
+    // The program, put together: sound and boxes, the window, the shell.
+    QtChime chime;
+    CTuneDeck deck;
+    ShellController* shellForAlerts = nullptr;
+    QtAlertPresenter presenter([&shellForAlerts](const QString&) {
+        if (shellForAlerts)
+            shellForAlerts->alertRaised();
+    });
+    DialogServices services = DialogServices::System();
+    services.chime = &chime;
+    services.tuneDeck = &deck;
+    services.presenter = &presenter;
+    services.storePath = dataFile;
+    CReminderDlg dlg(services);
     QtWindowPort windowPort(&dlg);
     QtTrayPort trayPort;
     ShellController shell(windowPort, trayPort);
+    shellForAlerts = &shell;
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setExitSaveNotice(MessageBoxNotice(&dlg));
     // Ending, the desk's "retried later" report of a failed save is void: the
@@ -76,10 +97,33 @@ int CReminderApp::Run(bool startHidden) {
     DesktopNotifier notifier;
     shell.setNotifier(&notifier);
     shell.watchAlerts(&dlg.Desk().Alerts());
-    dlg.SetShell(&shell);
+    connect(&dlg, &CReminderDlg::closeRequested, &shell, &ShellController::requestClose);
+    connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::requestMinimize);
+    connect(&dlg, &CReminderDlg::aboutRequested, &shell, &ShellController::requestAbout);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
-    connect(instance.get(), &SingleInstance::activationRequested, &shell,
+    connect(&instance, &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);
+
+    // Taken over while hung: not one write more; told once, then the end
+    // (while ending already, the exit save's report tells it).
+    dlg.Desk().Persistence()->setWriteFence([&instance] { return instance.holdsGuard(); });
+    connect(&instance, &SingleInstance::guardLost, &shell, [&] {
+        if (shell.state() == ShellController::State::Ending)
+            return;
+        shell.setSaveFunction({});
+        dlg.Desk().SecondTimer().stop();
+        dlg.hide();
+        trayPort.hideIcon();
+        if (!QStringList{"offscreen", "minimal"}.contains(platformName()))
+            tell(QMessageBox::Warning,
+                 QString::fromUtf8("另一个 Fruitwake 已接管数据文件 %1。\n"
+                                   "这里的改动不再保存，这个 Fruitwake 现在退出。")
+                     .arg(QDir::toNativeSeparators(dataFile)));
+        shell.requestEnd(ShellController::EndReason::AppQuit);
+    });
+    // The display going away ends the process inside the toolkit: the pending
+    // change is saved on the way out.
+    const ExitHook lastSave([&dlg] { dlg.Desk().SaveReminders(); });
 
     if (startHidden)
         shell.requestMinimize(); // into the tray, or minimised where there is none

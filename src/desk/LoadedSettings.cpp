@@ -14,7 +14,7 @@ LoadedSettings AdoptLoaded(const LoadResult& loaded, bool musicPresent) {
         s.musicLabel = DefaultMusicLabel();
         return s;
     }
-    s.leadMinutes = qMin(loaded.state.leadMinutes, kMaxLeadMinutes);
+    s.leadMinutes = loaded.state.leadMinutes;
     s.strMusic = musicPresent ? loaded.state.musicPath : QString();
     if (s.strMusic.isEmpty())
         s.strMusic = DefaultAlarmSoundText();

@@ -7,7 +7,7 @@
 // What the dialog shows after loading: lead time, music choice, the player's
 // path and the music label.
 struct LoadedSettings {
-    qint32 leadMinutes = kDefaultLeadMinutes;
+    qint32 leadMinutes = StoreState().leadMinutes; // as stored: the desk applies its limit
     QString strMusic;
     QString playerPath;
     QString musicLabel;

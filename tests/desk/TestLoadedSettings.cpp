@@ -6,7 +6,7 @@
 class TestLoadedSettings : public QObject {
     Q_OBJECT
 private slots:
-    // Lead time at most 5; the music while its file is there.
+    // The lead as stored (the desk limits it); the music while its file is there.
     void adopt_data() {
         QTest::addColumn<LoadStatus>("status");
         QTest::addColumn<int>("lead");
@@ -15,8 +15,8 @@ private slots:
         QTest::addColumn<QString>("shown"); // lead, music, player's path, label
         const QString d = QStringLiteral("默认提醒声音");
         QTest::newRow("empty file") << LoadStatus::Empty << 3 << "/m.mp3" << true << "5,,,默认音乐";
-        QTest::newRow("lead above 5")
-            << LoadStatus::Whole << 9 << "/m.mp3" << true << "5,/m.mp3,/m.mp3,/m.mp3";
+        QTest::newRow("music there")
+            << LoadStatus::Whole << 9 << "/m.mp3" << true << "9,/m.mp3,/m.mp3,/m.mp3";
         QTest::newRow("music gone")
             << LoadStatus::Damaged << 3 << "/m.mp3" << false << "3," + d + ",," + d;
         QTest::newRow("no music") << LoadStatus::Whole << INT_MIN << "" << true

@@ -37,7 +37,7 @@ private slots:
         QFETCH(QList<qint64>, ticks);
         ManualClock clock{T0};
         ReminderTable table;
-        TickEngine engine{table, clock};
+        TickEngine engine{table, clock, 5};
         QStringList log, ready;
         FakeChime chime{&log};
         FakeDeck deck{&log};

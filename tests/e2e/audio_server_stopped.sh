@@ -25,9 +25,8 @@ file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
 ripe=$(( $(date +%s) + 9 ))
 "$tool" write "$file" $ripe 1 || fail "could not write the data file"
 "$bin" 2>"$work/stderr" & pid=$!
-/usr/bin/python3 "$here/ping_probe.py" "$XDG_RUNTIME_DIR" 15 "$work/pings" >"$work/stall" &
-probe=$!
-sleep 3
+/usr/bin/python3 "$here/gui_pinger.py" $pid "$XDG_RUNTIME_DIR" >"$work/pings" & pinger=$!
+while [ $(now_ms) -lt $(( (ripe - 5) * 1000 )) ]; do sleep 0.05; done
 kill -STOP $audio_pid # before the chime is readied, three seconds ahead
 box=
 while [ $(now_ms) -lt $(( (ripe + 10) * 1000 )) ]; do
@@ -47,9 +46,9 @@ echo "ended $(( $(now_ms) - t0 )) ms after SIGTERM"
 [ $(( $(now_ms) - t0 )) -le 2000 ] || fail "SIGTERM took too long"
 out=$("$tool" dump "$file")
 [ "$(head -n1 <<<"$out")" = "whole 0 lead=5" ] || fail "data file afterwards: $out"
-wait $probe
-stall=$(cat "$work/stall")
+wait $pinger
+stall=$(awk '$1 == "stall" { print $2 }' "$work/pings")
 echo "longest wait for the window's thread: ${stall} ms"
 # A frozen thread is seconds; the finer target is the benchmark's.
-[ "$stall" -le 1000 ] || fail "the window's thread stalled for ${stall} ms"
+[ "${stall:-99999}" -le 1000 ] || fail "the window's thread stalled for ${stall} ms"
 echo "1 passed, 0 failed"
