@@ -9,6 +9,8 @@
 #       with the file's first sample.
 #   sound.wakeups_after_sounds_<server>_per_min  the hidden program's wake-ups
 #       once its sounds have let go of the device and the server has settled
+#   sound.chime_onset_after_restart_pulse_ms  the same for a chime after
+#       PulseAudio was restarted since the one before
 #   sound.stall_pulse_stopped_ms  the longest wait for the real program's
 #       window thread (pinged every 100 ms) while PulseAudio is stopped from
 #       before a ripe alert with music chosen until after it, worst of three
@@ -78,6 +80,28 @@ onsets() {
     $([ "$2" = chime ] && echo 50 || echo 100)
 }
 
+# restart: a chime, the server restarted, a chime through the new server.
+restart() {
+  local first=$(( $(date +%s) + 5 )) gap=8 rec stop p
+  "$probe" - $first 2 $gap >"$work/probe.out" &
+  p=$!
+  sleep $(( first + 3 - $(date +%s) ))
+  kill $audio_pids
+  wait $audio_pids
+  start_pulse || return 1
+  rm -f "$work/rec.wav"
+  parecord --device=null.monitor --latency-msec=20 --channels=1 --file-format=wav \
+    "$work/rec.wav" &
+  rec=$!
+  sleep $(( first + gap + 2 - $(date +%s) ))
+  kill -INT $rec
+  stop=$(date +%s.%N)
+  wait $rec
+  kill $p
+  wait $p
+  /usr/bin/python3 "$here/onsets.py" "$work/rec.wav" "$stop" $((first + gap))
+}
+
 # stall: the real program with music chosen and PulseAudio stopped from 2 s
 # after its start (before the alert is readied) until 3 s after the alert.
 stall() {
@@ -106,6 +130,8 @@ for server in pulse pipewire; do
   onsets $server wav "$work/tune.wav" 0
   onsets $server mp3 "$work/tune.mp3" "$mp3_lead"
   if [ $server = pulse ]; then
+    onset=$(restart) || { echo "sound.sh: PulseAudio did not start again" >&2; exit 1; }
+    figure sound.chime_onset_after_restart_pulse_ms "${onset/none/9999}" 50
     stalls=$(for run in 1 2 3; do stall $run; done)
     echo "sound.sh: stalls (ms):" $stalls >&2
     figure sound.stall_pulse_stopped_ms "$(sort -n <<<"$stalls" | tail -n1)" 250
