@@ -8,7 +8,8 @@
 #       encoder's silence (some 25 ms), which is taken off: the music begins
 #       with the file's first sample.
 #   sound.wakeups_after_sounds_<server>_per_min  the hidden program's wake-ups
-#       once its sounds have let go of the device and the server has settled
+#       once its chimes, or its music, have let go of the device and the server
+#       has settled (the more of the two)
 #   sound.chime_onset_after_restart_pulse_ms  the same for a chime after
 #       PulseAudio was restarted since the one before
 #   sound.stall_pulse_stopped_ms  the longest wait for the real program's
@@ -58,16 +59,16 @@ onsets() {
   "$probe" "$3" $first 5 $gap >"$work/probe.out" &
   local p=$!
   for _ in $(seq 300); do grep -q quiet "$work/probe.out" 2>/dev/null && break; sleep 0.1; done
-  if [ "$2" = chime ]; then
+  if [ "$2" != wav ]; then
     sleep 8 # the server suspends the idle sink, and says so once
     local v0 t0 v1 t1
     v0=$(vcs $p) t0=$(date +%s%N)
     sleep 15
     v1=$(vcs $p) t1=$(date +%s%N)
-    figure "sound.wakeups_after_sounds_${1}_per_min" \
-      "$(awk -v a="$v0" -v b="$v1" -v w="$((t1 - t0))" 'BEGIN { printf "%.1f", (b - a) * 60e9 / w }')" 1
+    awk -v a="$v0" -v b="$v1" -v w="$((t1 - t0))" 'BEGIN { printf "%.1f\n", (b - a) * 60e9 / w }' \
+      >>"$work/wakeups"
   fi
-  kill -INT $rec
+  kill -TERM $rec
   stop=$(date +%s.%N)
   wait $rec
   kill $p
@@ -80,7 +81,8 @@ onsets() {
     $([ "$2" = chime ] && echo 50 || echo 100)
 }
 
-# restart: a chime, the server restarted, a chime through the new server.
+# restart: a chime, the server restarted, a chime through the new server;
+# its onset in $onset.
 restart() {
   local first=$(( $(date +%s) + 5 )) gap=8 rec stop p
   "$probe" - $first 2 $gap >"$work/probe.out" &
@@ -94,12 +96,12 @@ restart() {
     "$work/rec.wav" &
   rec=$!
   sleep $(( first + gap + 2 - $(date +%s) ))
-  kill -INT $rec
+  kill -TERM $rec
   stop=$(date +%s.%N)
   wait $rec
   kill $p
   wait $p
-  /usr/bin/python3 "$here/onsets.py" "$work/rec.wav" "$stop" $((first + gap))
+  onset=$(/usr/bin/python3 "$here/onsets.py" "$work/rec.wav" "$stop" $((first + gap)))
 }
 
 # stall: the real program with music chosen and PulseAudio stopped from 2 s
@@ -126,11 +128,14 @@ for server in pulse pipewire; do
   export XDG_RUNTIME_DIR=$work/$server
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   start_$server || { echo "sound.sh: $server does not start" >&2; exit 1; }
-  onsets $server chime - 0
+  rm -f "$work/wakeups"
+  # The chime last: the first minute of a new server has events of its own.
   onsets $server wav "$work/tune.wav" 0
   onsets $server mp3 "$work/tune.mp3" "$mp3_lead"
+  onsets $server chime - 0
+  figure "sound.wakeups_after_sounds_${server}_per_min" "$(sort -g "$work/wakeups" | tail -n1)" 1
   if [ $server = pulse ]; then
-    onset=$(restart) || { echo "sound.sh: PulseAudio did not start again" >&2; exit 1; }
+    restart || { echo "sound.sh: PulseAudio did not start again" >&2; exit 1; }
     figure sound.chime_onset_after_restart_pulse_ms "${onset/none/9999}" 50
     stalls=$(for run in 1 2 3; do stall $run; done)
     echo "sound.sh: stalls (ms):" $stalls >&2
