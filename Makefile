@@ -14,6 +14,9 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
   at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
+# GNOME Shell nested with its Xwayland, the AppIndicator tray and Qt on Wayland, for the
+# desktop tests.
+PACKAGES += gnome-shell gnome-shell-extension-appindicator xwayland dbus-bin libglib2.0-bin qt6-wayland
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
