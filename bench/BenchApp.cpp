@@ -12,11 +12,14 @@
 //                                  built to 3 s after its first paint
 // Not a bench_* program: bench/scripts/app.sh runs it with fresh processes.
 #include "app/CReminderApp.h"
-#include "app/CReminderDlg.h"
 #include "catalogue/CropCatalogue.h"
 #include "desk/ReminderDesk.h"
+#include "media/CTuneDeck.h"
+#include "media/QtChime.h"
 #include "reminders/ReminderStore.h"
 #include "reminders/ReminderTable.h"
+#include "shell/QtAlertPresenter.h"
+#include "window/CReminderDlg.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -101,6 +104,22 @@ private:
     qint64 m_doneNs = 0;
 };
 
+// The main window with the program's real sound and boxes.
+struct RealWindow {
+    QtChime chime;
+    CTuneDeck deck;
+    QtAlertPresenter presenter{[](const QString&) {}};
+    CReminderDlg dlg{services()};
+
+    DialogServices services() {
+        DialogServices s = DialogServices::System();
+        s.chime = &chime;
+        s.tuneDeck = &deck;
+        s.presenter = &presenter;
+        return s;
+    }
+};
+
 int MakeData(int n, bool expired, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     CReminderApp::SetNames();
@@ -115,7 +134,8 @@ int MakeData(int n, bool expired, int argc, char** argv) {
 
 int Startup(qint64 launchNs, int argc, char** argv) {
     CReminderApp app(argc, argv);
-    CReminderDlg dlg;
+    RealWindow window;
+    CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
     paint.onDone = [&] { QTimer::singleShot(2000, &app, &QCoreApplication::quit); };
     dlg.show();
@@ -153,7 +173,8 @@ int Stall(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
-    CReminderDlg dlg;
+    RealWindow window;
+    CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
     paint.onDone = [&] { QTimer::singleShot(3000, &app, &QCoreApplication::quit); };
     dlg.show();

@@ -1,17 +1,20 @@
 #include "app/CReminderApp.h"
 
-#include "app/AppCaption.h"
-#include "app/CAboutBox.h"
-#include "app/CReminderDlg.h"
-#include "app/DesktopNotifier.h"
-#include "app/ProgramIcon.h"
 #include "app/QtChinese.h"
-#include "app/QtShellPorts.h"
-#include "app/ShellController.h"
 #include "app/SingleInstance.h"
 #include "app/UnixSignals.h"
 #include "desk/ReminderDesk.h"
+#include "media/CTuneDeck.h"
+#include "media/QtChime.h"
 #include "reminders/ReminderStore.h"
+#include "shell/CAboutBox.h"
+#include "shell/DesktopNotifier.h"
+#include "shell/QtAlertPresenter.h"
+#include "shell/QtShellPorts.h"
+#include "shell/ShellController.h"
+#include "window/AppCaption.h"
+#include "window/CReminderDlg.h"
+#include "window/ProgramIcon.h"
 
 #include <QMessageBox>
 
@@ -54,10 +57,25 @@ int CReminderApp::Run(bool startHidden) {
     // The window hides to the tray and the About box may close while it is
     // hidden; only the shell's end finishes the run.
     setQuitOnLastWindowClosed(false);
-    CReminderDlg dlg;
+
+    // The program, put together: sound and boxes, the window, the shell.
+    QtChime chime;
+    CTuneDeck deck;
+    ShellController* shellForAlerts = nullptr;
+    QtAlertPresenter presenter([&shellForAlerts](const QString&) {
+        if (shellForAlerts)
+            shellForAlerts->alertRaised();
+    });
+    DialogServices services = DialogServices::System();
+    services.chime = &chime;
+    services.tuneDeck = &deck;
+    services.presenter = &presenter;
+    services.storePath = dataFile;
+    CReminderDlg dlg(services);
     QtWindowPort windowPort(&dlg);
     QtTrayPort trayPort;
     ShellController shell(windowPort, trayPort);
+    shellForAlerts = &shell;
     shell.setQuestion(MessageBoxQuestion(&dlg));
     shell.setExitSaveNotice(MessageBoxNotice(&dlg));
     // Ending, the desk's "retried later" report of a failed save is void: the
@@ -76,7 +94,9 @@ int CReminderApp::Run(bool startHidden) {
     DesktopNotifier notifier;
     shell.setNotifier(&notifier);
     shell.watchAlerts(&dlg.Desk().Alerts());
-    dlg.SetShell(&shell);
+    connect(&dlg, &CReminderDlg::closeRequested, &shell, &ShellController::requestClose);
+    connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::requestMinimize);
+    connect(&dlg, &CReminderDlg::aboutRequested, &shell, &ShellController::requestAbout);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
     connect(instance.get(), &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);

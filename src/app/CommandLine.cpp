@@ -1,11 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "version/Version.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
-
-#ifndef FW_VERSION
-#define FW_VERSION "unknown"
-#endif
 
 namespace CommandLine {
 

@@ -32,7 +32,7 @@ wait_for 'grep -q ready "$work/ready"' || fail "the fake notification service di
 
 "$tool" write "$XDG_DATA_HOME/fruitwake/foodinfo.dat" $(( $(date +%s) + 10 )) 1
 "$bin" 2>"$work/stderr" &
-wait_for 'win=$(xdotool search --onlyvisible --name "^FruitwakeV1.8")' || fail "no main window"
+wait_for 'win=$(xdotool search --onlyvisible --name "^FruitwakeV")' || fail "no main window"
 sleep 1
 xdotool windowminimize --sync "$win" || fail "could not minimise"
 xterm -title holder &

@@ -30,17 +30,16 @@ openbox --sm-disable >/dev/null 2>&1 &
 sleep 1
 state() {
   local win
-  win=$(xwininfo -root -tree | awk '/"FruitwakeV1.8/{print $1; exit}')
+  win=$(xwininfo -root -tree | awk '/"FruitwakeV/{print $1; exit}')
   [ -n "$win" ] && xprop -id "$win" WM_STATE | awk '/window state/{print $3}'
 }
+# The window is first mapped Normal and minimised once it is there: wait for it, bounded.
+wait_state() { for _ in $(seq 150); do [ "$(state)" = "$1" ] && return 0; sleep 0.1; done; return 1; }
 "$bin" --hidden 2>"$work/stderr" &
-for _ in $(seq 100); do [ -n "$(state)" ] && break; sleep 0.1; done
-sleep 1
-[ "$(state)" = Iconic ] || fail "--hidden without a tray: window state $(state)"
+wait_state Iconic || fail "--hidden without a tray: window state $(state)"
 timeout 20 "$bin" --hidden || fail "a hidden second start ended with $?"
 sleep 1
 [ "$(state)" = Iconic ] || fail "a hidden second start changed the window to $(state)"
 timeout 20 "$bin" || fail "a second start ended with $?"
-for _ in $(seq 50); do [ "$(state)" = Normal ] && break; sleep 0.1; done
-[ "$(state)" = Normal ] || fail "a second start left the window $(state)"
+wait_state Normal || fail "a second start left the window $(state)"
 echo "1 passed, 0 failed"

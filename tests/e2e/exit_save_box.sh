@@ -19,7 +19,7 @@ boxes() { xwininfo -root -tree | grep -c '"Fruitwake": ('; }
 
 "$tool" write "$file" $(( $(date +%s) + 86400 )) 1
 "$bin" 2>"$work/err" & pid=$!
-win=$(find_win 'FruitwakeV1.8'); [ -n "$win" ] || fail "no main window"
+win=$(find_win 'FruitwakeV'); [ -n "$win" ] || fail "no main window"
 sleep 1
 rm "$file"; mkdir "$file"   # from now on every save fails
 xdotool windowactivate --sync "$win" key alt+F4

@@ -12,12 +12,15 @@ mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 start_x "$screen"
 fail() { echo "FAIL: $*"; exit 1; }
 read -r sw sh < <(xwininfo -root | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
-command -v openbox >/dev/null && { openbox --sm-disable >/dev/null 2>&1 & sleep 1; }
+# Without a window manager there is no frame to fit, and nothing to show.
+command -v openbox >/dev/null || { echo "SKIP: no openbox for a real frame"; exit 77; }
+openbox --sm-disable >/dev/null 2>&1 &
+sleep 1
 "$bin" 2>"$work/stderr" &
 win=""
 for _ in $(seq 100); do
   sleep 0.1
-  win=$(xwininfo -root -tree | awk '/"FruitwakeV1.8/{print $1; exit}')
+  win=$(xwininfo -root -tree | awk '/"FruitwakeV/{print $1; exit}')
   [ -n "$win" ] && xwininfo -id "$win" | grep -q IsViewable && break
 done
 [ -n "$win" ] || { cat "$work/stderr"; fail "no main window"; }

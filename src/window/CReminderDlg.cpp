@@ -1,0 +1,423 @@
+#include "window/CReminderDlg.h"
+
+#include "catalogue/TimeText.h"
+#include "controls/CDigitGateEdit.h"
+#include "controls/CFlipSortListCtrl.h"
+#include "controls/CRimGlowButton.h"
+#include "controls/CXPGroupBox.h"
+#include "controls/DialogColouring.h"
+#include "desk/ReminderDesk.h"
+#include "reminders/ReminderTable.h"
+#include "version/Version.h"
+#include "window/ControlFactory.h"
+#include "window/DialogUnits.h"
+#include "window/NoteValidator.h"
+#include "window/WindowFitter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDateTimeEdit>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+namespace {
+
+using ControlTable::Id;
+using ControlTable::Kind;
+
+constexpr quint32 kBandColour = 0xE7A27B;
+constexpr quint32 kBodyColour = 0xF7DFD6;
+const QList<int> kColumnWidths{0, 100, 127, 127, 60, 140, 40};
+
+} // namespace
+
+QString CReminderDlg::Title() {
+    return QStringLiteral("FruitwakeV" FW_VERSION_SHORT
+                          "  用户交流群：Fruitwake玩家群  快乐游戏_轻松游戏^_^");
+}
+
+CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
+    : QDialog(parent), m_services(std::move(services)) {
+    const DialogServices system = DialogServices::System();
+    if (!m_services.now)
+        m_services.now = system.now;
+    if (!m_services.showMessage)
+        m_services.showMessage = system.showMessage;
+    if (!m_services.chooseMusicFile)
+        m_services.chooseMusicFile = system.chooseMusicFile;
+    Q_ASSERT(m_services.chime && m_services.tuneDeck && m_services.presenter);
+    m_desk = new ReminderDesk(
+        {m_clock, *m_services.chime, *m_services.tuneDeck, *m_services.presenter,
+         [this] { return m_services.chooseMusicFile(this); }, m_services.storePath},
+        this);
+    BuildControls();
+    ConnectSignals();
+    OnInitDialog();
+}
+
+CReminderDlg::~CReminderDlg() = default;
+
+void CReminderDlg::BuildControls() {
+    setWindowTitle(Title());
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    const QFont font = DialogUnits::DialogFont();
+    setFont(font);
+    const DialogUnits du(font);
+    setFixedSize(du.x(ControlTable::kDialogWidth), du.y(ControlTable::kDialogHeight));
+
+    QWidget* previousFocusable = nullptr;
+    QWidget* tableFrame = nullptr;
+    for (const ControlTable::Control& c : ControlTable::MainDialog()) {
+        QWidget* w = ControlFactory::Make(c, this);
+        w->setGeometry(du.rect(c.x, c.y, c.w, ControlFactory::ClosedHeight(c)));
+        w->setAccessibleName(c.accessibleName);
+        if (c.has(ControlTable::Disabled))
+            w->setEnabled(false);
+        // The soil choice is reached as one group, below.
+        if (c.has(ControlTable::NoTabStop) && c.kind != Kind::Radio)
+            w->setFocusPolicy(Qt::ClickFocus);
+        if (c.kind == Kind::GroupBox) {
+            MakeTransparentCaption(w);
+            tableFrame = w;
+        }
+        if (c.id != Id::None) {
+            w->setObjectName(ControlTable::ObjectName(c.id));
+            m_controls.insert(c.id, w);
+        }
+        if (w->focusPolicy() & Qt::TabFocus) {
+            if (previousFocusable)
+                setTabOrder(previousFocusable, w);
+            previousFocusable = w;
+        }
+    }
+
+    // The members the handlers work with, like the data exchange's bindings.
+    m_listReminders = Control<CFlipSortListCtrl>(Id::ReminderList);
+    m_dtpPlant = Control<QDateTimeEdit>(Id::PlantTime);
+    m_cmbCrop = Control<QComboBox>(Id::Crop);
+    m_cmbSeason = Control<QComboBox>(Id::Season);
+    m_cmbStage = Control<QComboBox>(Id::Stage);
+    m_cmbLead = Control<QComboBox>(Id::Lead);
+    m_editNote = Control<QLineEdit>(Id::Note);
+    m_editHours = Control<CDigitGateEdit>(Id::FriendHours);
+    m_editMinutes = Control<CDigitGateEdit>(Id::FriendMinutes);
+    m_chkFriend = Control<QCheckBox>(Id::FriendCrop);
+    m_chkAlertBox = Control<QCheckBox>(Id::AlertBox);
+    m_radOrdinary = Control<QRadioButton>(Id::Ordinary);
+    m_radRedSoil = Control<QRadioButton>(Id::RedSoil);
+    m_lblClock = Control<QLabel>(Id::Clock);
+    m_btnAdd = Control<CRimGlowButton>(Id::Add);
+    m_btnDelete = Control<CRimGlowButton>(Id::Delete);
+    m_btnNextSeason = Control<CRimGlowButton>(Id::NextSeason);
+    m_btnChooseMusic = Control<CRimGlowButton>(Id::ChooseMusic);
+    m_btnStopMusic = Control<CRimGlowButton>(Id::StopMusic);
+    m_btnPreview = Control<CRimGlowButton>(Id::Preview);
+    m_lblMusic = Control<QLabel>(Id::MusicLabel);
+    m_grpControls = Control<CXPGroupBox>(Id::ControlsGroup);
+    m_grpSchedule = Control<CXPGroupBox>(Id::ScheduleGroup);
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k)
+        m_lblPanel[k] = Control<QLabel>(ControlTable::kPanelValueIds[k]);
+
+    // The note can hold at most one UTF-16 pair per byte; the validator cuts
+    // to what the record holds.
+    m_editNote->setMaxLength(2 * ReminderImage::kMaxFirstNoteBytes);
+    m_editNote->setValidator(new NoteValidator(m_editNote));
+    for (int minutes = kMaxLeadMinutes; minutes >= 1; --minutes)
+        m_cmbLead->addItem(QString::number(minutes));
+    m_dtpPlant->setCalendarPopup(true);
+    // The data file keeps 32-bit instants.
+    m_dtpPlant->setDateTimeRange(QDateTime::fromSecsSinceEpoch(TimeText::kMinStorable),
+                                 QDateTime::fromSecsSinceEpoch(TimeText::kMaxStorable));
+
+    // A value label's accessible name is its text, so a screen reader hears
+    // the value, kept current by the label; the caption beside it describes it.
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k) {
+        m_lblPanel[k]->setAccessibleDescription(m_lblPanel[k]->accessibleName());
+        m_lblPanel[k]->setAccessibleName(QString());
+    }
+    m_lblClock->setAccessibleDescription(QString::fromUtf8("当前时间"));
+    m_lblClock->setAccessibleName(QString());
+    m_lblMusic->setAccessibleDescription(QString::fromUtf8("音乐："));
+    m_lblMusic->setAccessibleName(QString());
+
+    // One tab stop for the soil choice, on the checked button; the arrow keys
+    // move between the two. Checked before the handlers are connected, as the
+    // start-up check below then changes nothing.
+    m_radOrdinary->setChecked(true);
+    for (QRadioButton* r : {m_radOrdinary, m_radRedSoil})
+        connect(r, &QAbstractButton::toggled, this, [this] {
+            for (QRadioButton* b : {m_radOrdinary, m_radRedSoil})
+                b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    m_radRedSoil->setFocusPolicy(Qt::ClickFocus);
+
+    // On a screen too small for the template the reminder table gives way.
+    // The table keeps its header and about three rows at least.
+    new WindowFitter(this, {m_listReminders, tableFrame}, du.y(32));
+}
+
+void CReminderDlg::ConnectSignals() {
+    connect(m_btnAdd, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
+    connect(m_btnDelete, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
+    connect(m_listReminders, &CFlipSortListCtrl::rowClicked, this, &CReminderDlg::OnReminderClick);
+    // State changes, not clicks: the keyboard, an assistive technology's
+    // toggle and code change the form as a click does, once per change.
+    connect(m_chkFriend, &QCheckBox::toggled, this, &CReminderDlg::OnFriendCropClicked);
+    connect(m_cmbCrop, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnCropSelChange);
+    connect(m_cmbSeason, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnSeasonSelChange);
+    connect(m_dtpPlant, &QDateTimeEdit::dateTimeChanged, this, &CReminderDlg::OnPlantTimeChange);
+    connect(m_radOrdinary, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            OnSoilOrdinary();
+    });
+    connect(m_radRedSoil, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            OnSoilRedSoil();
+    });
+    connect(m_cmbLead, &QComboBox::activated, this, &CReminderDlg::OnLeadMinutesChange);
+    connect(m_btnChooseMusic, &QPushButton::clicked, this, &CReminderDlg::OnChooseMusic);
+    connect(m_btnStopMusic, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
+    connect(m_btnPreview, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
+    connect(m_btnNextSeason, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
+    connect(m_chkAlertBox, &QCheckBox::toggled, m_desk, &ReminderDesk::SetAlertBoxesWanted);
+    // What the desk decides, into the widgets.
+    connect(m_desk, &ReminderDesk::clockTextChanged, m_lblClock, &QLabel::setText);
+    connect(m_desk, &ReminderDesk::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
+    connect(m_desk, &ReminderDesk::nextSeasonEnabled, m_btnNextSeason, &QWidget::setEnabled);
+    connect(m_desk, &ReminderDesk::musicLabelChanged, m_lblMusic, &QLabel::setText);
+    connect(m_desk, &ReminderDesk::leadSelectorChanged, this, [this](int index) {
+        const QSignalBlocker block(m_cmbLead);
+        m_cmbLead->setCurrentIndex(index);
+    });
+    connect(m_desk, &ReminderDesk::message, this,
+            [this](const QString& text) { m_services.showMessage(this, text); });
+    // Enter and Escape never reach any control of this window.
+    qApp->installEventFilter(this);
+}
+
+void CReminderDlg::OnInitDialog() {
+    UpdateData(true);
+    m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    m_radOrdinary->setChecked(true);
+    m_listReminders->setModel(&m_desk->Table());
+    m_listReminders->setColumnWidths(kColumnWidths);
+    // One text line per row, as a report list shows it.
+    m_listReminders->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_desk->Start();
+    UpdateData(false);
+    StyleGroupBoxes();
+    m_chkAlertBox->setChecked(true);
+    QFont clockFont = DialogUnits::DialogFont();
+    clockFont.setPointSize(14);
+    m_lblClock->setFont(clockFont);
+}
+
+void CReminderDlg::StyleGroupBoxes() {
+    m_grpControls->SetLook(CXPGroupBox::Look::Banded)
+        .SetFillColors(kBandColour, kBodyColour)
+        .SetCaptionBold(true);
+    m_grpSchedule->SetLook(CXPGroupBox::Look::Frame)
+        .SetFillColors(kBandColour, kBodyColour)
+        .SetCaptionAlign(CXPGroupBox::CaptionAlign::Centre)
+        .SetCaptionBold(true);
+}
+
+namespace {
+
+void mirror(QComboBox* box, const ChoiceList& list) {
+    const QSignalBlocker block(box);
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i)
+        shown << box->itemText(i);
+    if (shown != list.items) {
+        box->clear();
+        box->addItems(list.items);
+    }
+    box->setCurrentIndex(list.selected);
+}
+
+void mirror(QLineEdit* edit, const QString& text) {
+    if (edit->text() == text)
+        return;
+    const QSignalBlocker block(edit);
+    edit->setText(text);
+}
+
+} // namespace
+
+// The one place where widgets and the form meet.
+void CReminderDlg::UpdateData(bool saveAndValidate) {
+    PlantingForm& form = m_desk->Form();
+    if (saveAndValidate) {
+        form.SetCropSelection(m_cmbCrop->currentIndex());
+        form.SetSeasonSelection(m_cmbSeason->currentIndex());
+        form.SetStageSelection(m_cmbStage->currentIndex());
+        form.SetPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
+        form.SetHoursText(m_editHours->text());
+        form.SetMinutesText(m_editMinutes->text());
+        m_desk->SetNote(m_editNote->text());
+        return;
+    }
+    mirror(m_cmbCrop, form.Crops());
+    mirror(m_cmbSeason, form.Seasons());
+    mirror(m_cmbStage, form.Stages());
+    {
+        const QSignalBlocker block(m_dtpPlant);
+        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.Plant())
+            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.Plant()));
+    }
+    m_dtpPlant->setEnabled(form.PickerEnabled());
+    const bool friendFields = form.FriendFieldsEnabled();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
+        w->setEnabled(friendFields);
+    {
+        const QSignalBlocker block(m_chkFriend);
+        m_chkFriend->setChecked(form.FriendMode());
+    }
+    mirror(m_editHours, form.HoursText());
+    mirror(m_editMinutes, form.MinutesText());
+    mirror(m_editNote, m_desk->Note());
+    for (int k = 0; k < PlantingForm::kPanelLines; ++k)
+        m_lblPanel[k]->setText(form.Panel()[k]);
+}
+
+template <class F> void CReminderDlg::WithForm(F&& handler) {
+    UpdateData(true);
+    handler();
+    UpdateData(false);
+}
+
+void CReminderDlg::OnSoilOrdinary() {
+    WithForm([this] { m_desk->OnSoilOrdinary(); });
+}
+
+void CReminderDlg::OnSoilRedSoil() {
+    WithForm([this] { m_desk->OnSoilRedSoil(); });
+}
+
+void CReminderDlg::OnCropSelChange() {
+    WithForm([this] { m_desk->OnCropSelChange(); });
+}
+
+void CReminderDlg::OnSeasonSelChange() {
+    WithForm([this] { m_desk->OnSeasonSelChange(); });
+}
+
+void CReminderDlg::OnPlantTimeChange() {
+    WithForm([this] { m_desk->OnPlantTimeChange(); });
+}
+
+void CReminderDlg::OnFriendCropClicked() {
+    WithForm([this] { m_desk->OnFriendCropClicked(m_chkFriend->isChecked()); });
+}
+
+void CReminderDlg::OnAddReminder() {
+    WithForm([this] { m_desk->OnAddReminder(); });
+}
+
+void CReminderDlg::OnDeleteReminder() {
+    QList<int> rows;
+    for (const QModelIndex& i : m_listReminders->selectionModel()->selectedRows())
+        rows << i.row();
+    m_desk->OnDeleteReminder(rows);
+}
+
+void CReminderDlg::OnReminderClick(int row) {
+    WithForm([this, row] { m_desk->OnReminderClick(row); });
+}
+
+void CReminderDlg::OnTimer() {
+    m_desk->OnTimer();
+}
+
+void CReminderDlg::OnLeadMinutesChange() {
+    m_desk->OnLeadSelected(m_cmbLead->currentIndex());
+}
+
+void CReminderDlg::OnChooseMusic() {
+    m_desk->OnChooseMusic();
+}
+
+void CReminderDlg::OnStopMusic() {
+    m_desk->OnStopMusic();
+}
+
+void CReminderDlg::OnPreviewMusic() {
+    m_desk->OnPreviewMusic();
+}
+
+void CReminderDlg::OnNextSeason() {
+    m_desk->OnNextSeason();
+}
+
+bool CReminderDlg::IsSwallowedKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+bool CReminderDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (IsSwallowedKey(event) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void CReminderDlg::keyPressEvent(QKeyEvent* event) {
+    if (IsSwallowedKey(event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CReminderDlg::OnAbout() {
+    emit aboutRequested();
+}
+
+void CReminderDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit closeRequested();
+}
+
+// Hidden or minimised, the tick sleeps until something is due; shown again,
+// it puts the clock and the countdowns right at once.
+void CReminderDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_desk->SecondTimer().setHidden(isMinimized());
+}
+
+void CReminderDlg::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    m_desk->SecondTimer().setHidden(true);
+}
+
+void CReminderDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    m_desk->SecondTimer().setHidden(!isVisible() || isMinimized());
+    // Told once the state change is done, so a listener may hide the window.
+    if (isMinimized())
+        QMetaObject::invokeMethod(this, &CReminderDlg::minimiseRequested, Qt::QueuedConnection);
+}
+
+// Where there is no system menu to extend, the About entry lives here.
+void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::OnAbout);
+    menu.exec(event->globalPos());
+}

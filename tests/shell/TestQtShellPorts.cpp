@@ -1,0 +1,77 @@
+#include "shell/QtAlertPresenter.h"
+#include "shell/QtShellPorts.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class TestQtShellPorts : public QObject {
+    Q_OBJECT
+private slots:
+    void trayMenu() {
+        QtTrayPort tray(nullptr, 0);
+        QSignalSpy closes(&tray, &TrayPort::closeChosen), abouts(&tray, &TrayPort::aboutChosen);
+        QStringList seen; // each entry with the close and About signals so far
+        for (QAction* a : tray.menu()->actions()) {
+            a->trigger();
+            seen << a->text() + QString::asprintf(":%d%d", int(closes.size()), int(abouts.size()));
+        }
+        QCOMPARE(seen, (QStringList{"关闭:10", "关于 Fruitwake(&A)...:11"}));
+    }
+
+    // The ripe box, the close question and the exit-save notice show their texts as given and
+    // block no other window; Escape or closing the question counts as Cancel, and the notice
+    // goes on however it ends. The ripe box, after the window was brought forward, stays on
+    // top and is shown without activation (whether the focus stays is for tests/e2e).
+    void boxes_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("how"); // a button, a key, or 0 for closing the box
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("ripe OK") << "ripe" << int(QMessageBox::Ok) << "done";
+        QTest::newRow("question OK") << "question" << int(QMessageBox::Ok) << "OK";
+        QTest::newRow("question Escape") << "question" << int(Qt::Key_Escape) << "Cancel";
+        QTest::newRow("question closed") << "question" << 0 << "Cancel";
+        QTest::newRow("notice Escape") << "notice" << int(Qt::Key_Escape) << "done";
+    }
+    void boxes() {
+        QFETCH(QString, kind);
+        QFETCH(int, how);
+        QWidget owner;
+        owner.show();
+        QString answer, caption = QStringLiteral("Fruitwake");
+        const QString text = QString::fromUtf8("<b>牧草</b>成熟了！");
+        QStringList forwarded;
+        QtAlertPresenter presenter([&forwarded](const QString& t) { forwarded << t; });
+        connect(&presenter, &AlertPresenter::dismissed, [&answer] { answer = "done"; });
+        if (kind == "ripe")
+            presenter.present({false, {{Alert::Kind::Ripe, 0, {}, 0, text}}});
+        else if (kind == "notice")
+            MessageBoxNotice (&owner)(text, [&answer] { answer = "done"; });
+        else
+            MessageBoxQuestion (&owner)(caption = QStringLiteral("关闭提醒"), text,
+                                        [&](bool ok) { answer = ok ? "OK" : "Cancel"; });
+        QMessageBox* box =
+            kind == "ripe" ? presenter.currentBox() : owner.findChild<QMessageBox*>();
+        QVERIFY(box && answer.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 10000);
+        QCOMPARE(box->windowTitle() + u'|' + box->text(), caption + u'|' + text);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QVERIFY(box->windowModality() != Qt::ApplicationModal);
+        if (kind == "ripe") {
+            QCOMPARE(forwarded, QStringList{text});
+            QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
+            QVERIFY(box->testAttribute(Qt::WA_ShowWithoutActivating));
+        }
+        if (how == Qt::Key_Escape)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (how)
+            box->button(QMessageBox::StandardButton(how))->click();
+        else
+            box->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!answer.isEmpty(), 10000);
+        QTEST(answer, "answer");
+        QVERIFY(!presenter.currentBox());
+    }
+};
+
+QTEST_MAIN(TestQtShellPorts)
+#include "TestQtShellPorts.moc"

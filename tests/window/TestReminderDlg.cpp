@@ -1,0 +1,315 @@
+#include "alarm/AlarmFakes.h"
+#include "catalogue/TimeText.h"
+#include "controls/CFlipSortListCtrl.h"
+#include "desk/ReminderDesk.h"
+#include "reminders/ReminderTable.h"
+#include "window/CReminderDlg.h"
+#include "window/DialogUnits.h"
+
+#include <QtTest>
+#include <QtWidgets>
+#include <ctime>
+#include <memory>
+
+using Id = ControlTable::Id;
+
+namespace {
+
+// Wake-ups at the test's own seconds.
+class FakeWaker : public Waker {
+public:
+    explicit FakeWaker(const qint64* now) : m_now(now) {}
+    void wakeAt(qint64 second) override { aim = second; }
+    void cancel() override { aim = -1; }
+    qint64 wallNow() const override { return *m_now; }
+    qint64 aim = -1;
+    const qint64* m_now;
+};
+
+// The real window with fake sound, boxes and chooser, and a clock the test moves.
+struct Harness {
+    qint64 now = 1254369600; // 2009-10-01 12:00:00 in Asia/Shanghai
+    QStringList log, messages;
+    QString chooserAnswer;
+    FakeChime chime{&log};
+    FakeDeck deck{&log};
+    FakePresenter presenter{&log};
+    std::unique_ptr<CReminderDlg> dlg;
+
+    Harness() {
+        DialogServices s;
+        s.now = [this] { return now; };
+        s.showMessage = [this](QWidget*, const QString& t) { messages << t; };
+        s.chooseMusicFile = [this](QWidget*) { return chooserAnswer; };
+        s.chime = &chime;
+        s.tuneDeck = &deck;
+        s.presenter = &presenter;
+        dlg = std::make_unique<CReminderDlg>(s);
+        dlg->Desk().SecondTimer().stop(); // the test ticks
+    }
+    template <class T = QWidget> T* c(Id id) const {
+        T* w = dlg->Control<T>(id);
+        if (!w)
+            qFatal("control %d missing", int(id));
+        return w;
+    }
+    QString text(Id id) const {
+        if (auto* b = qobject_cast<QComboBox*>(c(id)))
+            return b->currentText();
+        return c(id)->property("text").toString();
+    }
+    void click(Id id) { QTest::mouseClick(c<QAbstractButton>(id), Qt::LeftButton); }
+    void clickRow(int r, Qt::KeyboardModifiers mods = {}) {
+        CFlipSortListCtrl* v = dlg->ReminderView();
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, mods,
+                          v->visualRect(v->model()->index(r, 1)).center());
+    }
+    ReminderTable& table() { return dlg->Desk().Table(); }
+};
+
+} // namespace
+
+class TestReminderDlg : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        qputenv("TZ", "Asia/Shanghai");
+        tzset();
+    }
+
+    void initialState() {
+        Harness h;
+        CReminderDlg& d = *h.dlg;
+        const DialogUnits du(d.font());
+        QCOMPARE(d.size(),
+                 QSize(du.x(ControlTable::kDialogWidth), du.y(ControlTable::kDialogHeight)));
+        QCOMPARE(d.minimumSize(), d.maximumSize());
+        QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(h.c<QAbstractButton>(Id::Ordinary)->isChecked());
+        QVERIFY(h.c<QCheckBox>(Id::AlertBox)->isChecked());
+        QStringList shown;
+        for (Id id : {Id::PlantTime, Id::Crop, Id::Stage, Id::Lead, Id::Clock, Id::MusicLabel,
+                      Id::Season1Ripe, Id::Season2Ripe})
+            shown << h.text(id);
+        QCOMPARE(shown, (QStringList{"2009-10-01 12:00:00", "牧草", "成熟", "5", "当前时间",
+                                     "默认音乐", "2009-10-01 20:00:00", "--.--.--"}));
+        for (Id id : {Id::FriendHours, Id::FriendMinutes, Id::Stage, Id::Season, Id::NextSeason})
+            QVERIFY2(!h.c(id)->isEnabled(), qPrintable(QString::number(int(id))));
+        QCOMPARE(h.c<QLabel>(Id::MusicLabel)->textFormat(), Qt::PlainText);
+        // The picker cannot leave what the data file can store.
+        QDateTimeEdit* p = h.c<QDateTimeEdit>(Id::PlantTime);
+        QCOMPARE(p->minimumDateTime().toSecsSinceEpoch(), qint64(0));
+        p->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(3) << 32));
+        QCOMPARE(p->dateTime().toSecsSinceEpoch(), qint64(2147483647));
+        // Every control of the template exists once, with a name a screen reader reads.
+        for (const ControlTable::Control& c : ControlTable::MainDialog()) {
+            const auto found = h.dlg->findChildren<QWidget*>(ControlTable::ObjectName(c.id));
+            QVERIFY(c.id == Id::None ||
+                    (found.size() == 1 && !QAccessible::queryAccessibleInterface(found[0])
+                                               ->text(QAccessible::Name)
+                                               .isEmpty()));
+        }
+    }
+
+    void enterAndEscapeDoNothing() {
+        Harness h;
+        h.dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.dlg.get()));
+        QSignalSpy finished(h.dlg.get(), &QDialog::finished);
+        QSignalSpy returned(h.c<QLineEdit>(Id::Note), &QLineEdit::returnPressed);
+        for (QWidget* target : {h.c(Id::Note), h.c(Id::ReminderList), h.c(Id::Add),
+                                h.c(Id::PlantTime), (QWidget*)h.dlg.get()})
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                target->setFocus();
+                QTest::keyClick(target, key);
+            }
+        QVERIFY(h.dlg->isVisible());
+        QCOMPARE(finished.count() + returned.count() + h.table().count(), 0);
+    }
+
+    // Tab leaves the table and the picker at once; the soil choice is one
+    // stop, on the checked button; a focused empty table shows its focus.
+    void keyboardReach() {
+        Harness h;
+        h.dlg->show();
+        QApplication::setActiveWindow(h.dlg.get());
+        QVERIFY(QTest::qWaitForWindowActive(h.dlg.get()));
+        CFlipSortListCtrl* table = h.dlg->ReminderView();
+        table->setFocus();
+        QTRY_VERIFY(table->hasFocus());
+        const QImage focused = table->grab().toImage();
+        table->clearFocus();
+        QVERIFY(focused != table->grab().toImage());
+        auto tabFrom = [&](Id id, Qt::Key key = Qt::Key_Tab) {
+            h.c(id)->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), key);
+            return QApplication::focusWidget()->objectName();
+        };
+        h.click(Id::Add);
+        h.click(Id::Add);
+        h.clickRow(0);
+        QCOMPARE(tabFrom(Id::ReminderList), ControlTable::ObjectName(Id::Lead));
+        QCOMPARE(tabFrom(Id::ReminderList, Qt::Key_Backtab),
+                 ControlTable::ObjectName(Id::FriendCrop));
+        QCOMPARE(tabFrom(Id::PlantTime), ControlTable::ObjectName(Id::Crop));
+        QCOMPARE(tabFrom(Id::Crop, Qt::Key_Backtab), ControlTable::ObjectName(Id::PlantTime));
+        auto* picker = h.c<QDateTimeEdit>(Id::PlantTime); // entered from behind: on its last field
+        QTest::keyClick(picker, Qt::Key_Left);
+        QTest::keyClick(picker, Qt::Key_Left);
+        QCOMPARE(picker->currentSection(), QDateTimeEdit::HourSection);
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::Ordinary));
+        QTest::keyClick(h.c(Id::Ordinary), Qt::Key_Right);
+        QVERIFY(h.c<QRadioButton>(Id::RedSoil)->isChecked() && h.c(Id::RedSoil)->hasFocus());
+        QCOMPARE(h.text(Id::Crop), QStringLiteral("瓶子树"));
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::RedSoil));
+    }
+
+    // What a screen reader reads and does: value labels named by their
+    // values, combo boxes by their captions, a toggle acting as a click.
+    void screenReader() {
+        Harness h;
+        auto a11y = [&](Id id) { return QAccessible::queryAccessibleInterface(h.c(id)); };
+        auto toggle = [&](Id id) {
+            a11y(id)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        toggle(Id::RedSoil);
+        QCOMPARE(h.text(Id::Crop), QStringLiteral("瓶子树"));
+        QStringList values;
+        for (Id id : ControlTable::kPanelValueIds)
+            values << a11y(id)->text(QAccessible::Name) + u'/' + h.text(id);
+        QCOMPARE(values.first(), u"2009-10-02 13:00:00/2009-10-02 13:00:00");
+        QCOMPARE(values.last(), u"--.--.--/--.--.--");
+        QCOMPARE(a11y(Id::Season9Ripe)->text(QAccessible::Description),
+                 QStringLiteral("第九季成熟时间："));
+        h.dlg->OnTimer();
+        QCOMPARE(a11y(Id::Clock)->text(QAccessible::Name), TimeText::Format(h.now));
+        h.chooserAnswer = QStringLiteral("/music/a.mp3");
+        h.click(Id::ChooseMusic);
+        QCOMPARE(a11y(Id::MusicLabel)->text(QAccessible::Name) +
+                     a11y(Id::MusicLabel)->text(QAccessible::Description),
+                 QStringLiteral("/music/a.mp3音乐："));
+        QCOMPARE(a11y(Id::Lead)->text(QAccessible::Name) + a11y(Id::Lead)->text(QAccessible::Value),
+                 QStringLiteral("距离成熟5"));
+        QCOMPARE(a11y(Id::Crop)->text(QAccessible::Name), QStringLiteral("作物选择："));
+        h.click(Id::Add);
+        QCOMPARE(h.table().row(0).cropName, QStringLiteral("瓶子树"));
+        toggle(Id::FriendCrop);
+        QVERIFY(h.c(Id::FriendHours)->isEnabled() && !h.c(Id::PlantTime)->isEnabled());
+        toggle(Id::FriendCrop);
+        QVERIFY(!h.c(Id::FriendHours)->isEnabled() && h.c(Id::PlantTime)->isEnabled());
+    }
+
+    // The no-song note is a plain box, other messages warn; the picker speaks Chinese.
+    void messageBoxesAndPicker() {
+        QStringList seen;
+        for (const QString& text : {QStringLiteral("当前没有选择歌曲！"), QStringLiteral("x")}) {
+            QTimer::singleShot(0, [&seen] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen << QString::number(box->icon());
+                box->accept();
+            });
+            DialogServices::System().showMessage(nullptr, text);
+        }
+        QCOMPARE(seen, (QStringList{"0", "2"}));
+        Harness h;
+        auto* picker = h.c<QDateTimeEdit>(Id::PlantTime);
+        QCOMPARE(picker->locale().name() + picker->calendarWidget()->locale().name(),
+                 QStringLiteral("zh_CNzh_CN"));
+    }
+
+    // The widgets reach the desk and show what it decides.
+    void wiring() {
+        Harness h;
+        h.click(Id::RedSoil);
+        h.c<QLineEdit>(Id::Note)->setText(QStringLiteral("东"));
+        h.click(Id::FriendCrop);
+        QCOMPARE(h.text(Id::FriendMinutes), QStringLiteral("30"));
+        h.c<QLineEdit>(Id::FriendMinutes)->setText(QStringLiteral("10"));
+        h.dlg->OnTimer();
+        h.click(Id::Add);
+        h.click(Id::FriendCrop);
+        h.click(Id::Add);
+        QCOMPARE(h.table().count(), 2);
+        QCOMPARE(h.table().row(0).note + TimeText::Format(h.table().row(0).ripe),
+                 QStringLiteral("东2009-10-01 12:10:00"));
+        h.now += 3600; // the friend's crop has ripened
+        h.dlg->OnTimer();
+        h.clickRow(0);
+        QVERIFY(h.c(Id::NextSeason)->isEnabled());
+        QCOMPARE(h.text(Id::Season1Ripe), QStringLiteral("2009-10-01 12:10:00"));
+        h.clickRow(1, Qt::ControlModifier);
+        h.click(Id::Delete);
+        QVERIFY(h.table().count() == 0 && !h.c(Id::NextSeason)->isEnabled());
+        QComboBox* lead = h.c<QComboBox>(Id::Lead);
+        lead->setCurrentIndex(3);
+        emit lead->activated(3);
+        QCOMPARE(h.dlg->Desk().LeadMinutes(), 2);
+        h.chooserAnswer = QStringLiteral("/music/a.mp3");
+        h.click(Id::ChooseMusic);
+        h.deck.willPlay = true;
+        h.click(Id::Preview);
+        QVERIFY(h.c(Id::StopMusic)->isEnabled());
+        h.click(Id::StopMusic);
+        QVERIFY(!h.c(Id::StopMusic)->isEnabled());
+        h.chooserAnswer = QStringLiteral("/") + QString(200, QChar(0x97F3)); // refused
+        h.click(Id::ChooseMusic);
+        QCOMPARE(h.messages.size(), 1);
+    }
+
+    // Hidden, no tick a second: one wake-up at the next due second. Shown
+    // again, the clock and the countdowns are right at once, before any tick.
+    void hiddenSleepsUntilDue() {
+        Harness h;
+        auto* waker = new FakeWaker(&h.now);
+        TickTimer& timer = h.dlg->Desk().SecondTimer();
+        timer.setWaker(std::unique_ptr<Waker>(waker));
+        timer.start();
+        ReminderRow r;
+        r.cropName = QStringLiteral("牧草");
+        r.ripe = h.now + 600;
+        h.table().append(r);
+        h.dlg->show();
+        h.dlg->hide();
+        QVERIFY(timer.isHidden());
+        QCOMPARE(waker->aim, r.ripe - 300);
+        h.now += 250;
+        h.dlg->show();
+        QCOMPARE(waker->aim, -1);
+        QCOMPARE(h.text(Id::Clock), TimeText::Format(h.now));
+        QCOMPARE(h.table().data(h.table().index(0, ReminderTable::ColCountdown)).toString(),
+                 QStringLiteral("0天0小时5分50秒成熟"));
+        h.dlg->hide();
+        h.now = waker->aim;
+        emit waker->woke();
+        QCOMPARE(h.log, QStringList{"chime"});
+        QCOMPARE(h.text(Id::Clock), TimeText::Format(r.ripe - 300));
+    }
+
+    // At most 90 cp936 bytes, cut at a character where the text lands.
+    void noteLimit_data() {
+        QTest::addColumn<bool>("paste"); // into "ab" between the letters
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        const QString cjk = QStringLiteral("果");
+        QTest::newRow("46th refused") << false << cjk.repeated(46) << cjk.repeated(45);
+        QTest::newRow("odd byte left") << false << "a" + cjk.repeated(45) << "a" + cjk.repeated(44);
+        QTest::newRow("ascii") << false << QString(100, u'x') << QString(90, u'x');
+        QTest::newRow("paste") << true << cjk.repeated(60) << "a" + cjk.repeated(44) + "b";
+    }
+    void noteLimit() {
+        QFETCH(bool, paste);
+        QFETCH(QString, typed);
+        Harness h;
+        QLineEdit* note = h.c<QLineEdit>(Id::Note);
+        if (paste) {
+            note->setText(QStringLiteral("ab"));
+            note->setCursorPosition(1);
+        }
+        note->insert(typed); // as typing or a paste delivers it
+        QTEST(note->text(), "kept");
+    }
+};
+
+QTEST_MAIN(TestReminderDlg)
+#include "TestReminderDlg.moc"
