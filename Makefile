@@ -17,6 +17,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 # GNOME Shell nested with its Xwayland, the AppIndicator tray and Qt on Wayland, for the
 # desktop tests.
 PACKAGES += gnome-shell gnome-shell-extension-appindicator xwayland dbus-bin libglib2.0-bin qt6-wayland
+# libxcb headers: the tray port asks X11 whether a tray is there.
+PACKAGES += libxcb1-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

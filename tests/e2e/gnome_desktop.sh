@@ -115,14 +115,20 @@ enable_appindicator
 wait_eval 'Main.extensionManager.lookup("ubuntu-appindicators@ubuntu.com").state' 1 100
 sleep 2
 restore
-check 'close_cancel && wait_eval "!$W" true 30 && [ "$(appindicator_shown)" = true ]' \
+check 'close_cancel && wait_eval "!$W" true 30 && wait_tray_item true' \
   "close + Cancel hides it to a tray that came late"
 stop_fw
+wait_tray_item false
+start_fw
 if [ "$mode" = xwayland ]; then
-  start_fw
   shell_eval "$W.minimize()" >/dev/null
-  check 'wait_eval "!$W" true 30 && [ "$(appindicator_shown)" = true ]' "Super+H hides it to the tray"
-  stop_fw
+  check 'wait_eval "!$W" true 30 && wait_tray_item true' "Super+H hides it to the tray"
+else
+  check 'close_cancel && wait_eval "!$W" true 30 && wait_tray_item true' \
+    "close + Cancel hides it to a tray there at start"
+fi
+stop_fw
+if [ "$mode" = xwayland ]; then
   # Where the user has not chosen, GNOME gets Xwayland, even with Qt's wayland plugin there;
   # a platform asked for but not installed falls back instead of aborting.
   env -u QT_QPA_PLATFORM "$bin" 2>"$work/fw-default.log" &

@@ -92,7 +92,7 @@ enable_appindicator() {
   shell_eval "Main.extensionManager.enableExtension('ubuntu-appindicators@ubuntu.com')" >/dev/null
 }
 
-# Fruitwake's item in the AppIndicator tray: true while it is there.
-appindicator_shown() {
-  shell_eval "Object.keys(Main.panel.statusArea).some(k => k.startsWith('appindicator-') && Main.panel.statusArea[k].visible)"
+# Polls until an item shows in the AppIndicator tray ($1 true) or none does ($1 false).
+wait_tray_item() {
+  wait_eval "Object.keys(Main.panel.statusArea).some(k => k.startsWith('appindicator-') && Main.panel.statusArea[k].visible)" "$1" 50
 }
