@@ -19,6 +19,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 PACKAGES += gnome-shell gnome-shell-extension-appindicator xwayland dbus-bin libglib2.0-bin qt6-wayland
 # libxcb headers: the tray port asks X11 whether a tray is there.
 PACKAGES += libxcb1-dev
+# The package's own checks: lintian, and man-db to render the manual page.
+PACKAGES += lintian man-db
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -75,8 +77,10 @@ bench: setup
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	bench/run.sh $(BENCH_BUILD)
 
+# Only the fresh package is checked; an error or a warning from lintian fails.
 package: build
-	cd $(BUILD) && cpack -G DEB
+	rm -f $(BUILD)/fruitwake_*.deb
+	cd $(BUILD) && cpack -G DEB && lintian --fail-on error,warning fruitwake_*.deb
 
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -120,6 +120,12 @@ struct RealWindow {
     }
 };
 
+// Ends the loop without asking the windows: the main window vetoes a quit
+// (closing it asks or hides it), which would leave the probe running.
+void EndLoop() {
+    QCoreApplication::exit(0);
+}
+
 int MakeData(int n, bool expired, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     CReminderApp::SetNames();
@@ -137,10 +143,10 @@ int Startup(qint64 launchNs, int argc, char** argv) {
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(2000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(2000, &app, EndLoop); };
     dlg.show();
     // Give up after a minute rather than hang when nothing is ever painted.
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     if (!paint.doneNs()) {
         std::fprintf(stderr, "startup: the window was never painted\n");
@@ -176,9 +182,9 @@ int Stall(int argc, char** argv) {
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(3000, &app, &QCoreApplication::quit); };
+    paint.onDone = [&] { QTimer::singleShot(3000, &app, EndLoop); };
     dlg.show();
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, EndLoop);
     app.exec();
     stop = true;
     beat.join();

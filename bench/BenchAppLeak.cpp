@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     constexpr qint64 start = 1'700'000'000;
     ManualClock clock(start);
     ReminderTable table;
-    TickEngine engine(table, clock);
+    TickEngine engine(table, clock, 5);
     qint64 alerts = 0;
     QObject::connect(&engine, &TickEngine::alertsRaised,
                      [&](const AlertBatch& b) { alerts += b.alerts.size(); });
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         if (i % 13 == 0 && table.count() > 0) {
             const ReminderRow& r = table.row(int(next() % table.count()));
             if (r.ripe <= clock.now())
-                ApplyNextSeason(table, r.rowId, clock.now());
+                applyNextSeason(table, r.rowId, clock.now());
         }
         if (i % 29 == 0 && table.count() > 0)
             table.removeAt(int(next() % table.count()));

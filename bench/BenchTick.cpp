@@ -43,7 +43,7 @@ void NoneDue(int rows, const char* name, double target) {
     constexpr qint64 start = 1'700'000'000;
     ManualClock clock(start);
     ReminderTable table;
-    TickEngine engine(table, clock);
+    TickEngine engine(table, clock, 5);
     QVector<ReminderRow> all;
     all.reserve(rows);
     for (int i = 0; i < rows; ++i)
@@ -69,7 +69,7 @@ void MassExpiry() {
     for (int run = 0; run < 3; ++run) {
         ManualClock clock(start);
         ReminderTable table;
-        TickEngine engine(table, clock);
+        TickEngine engine(table, clock, 5);
         QVector<ReminderRow> all;
         all.reserve(100'000);
         for (int i = 0; i < 100'000; ++i) {
@@ -135,7 +135,7 @@ double Percentile(std::vector<double> v, double p) {
 void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* p99) {
     JumpClock clock;
     ReminderTable table;
-    TickEngine engine(table, clock);
+    TickEngine engine(table, clock, 5);
     TickTimer timer;
     auto waker = std::make_unique<JumpWaker>(clock);
     JumpWaker* jumper = waker.get();

@@ -1,12 +1,16 @@
-// Decodes any bytes as a data file, then checks that what was loaded saves
+// Decodes any bytes as a data file, then checks that read in short pieces it
+// decodes the same without reading past its layout, that what was loaded saves
 // into a whole file that loads back the same, and that a whole file saves
 // back exactly as it was.
 #include "reminders/Cp936Codec.h"
 #include "reminders/ReminderImage.h"
 
+#include <QtEndian>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -22,6 +26,16 @@ QString Stored(const QString& text, qsizetype maxBytes) {
     return Cp936::Decode(Cp936::EncodeCut(text, maxBytes));
 }
 
+bool SameLoad(const LoadResult& a, const LoadResult& b) {
+    const auto sameRow = [](const ReminderRow& x, const ReminderRow& y) {
+        return x.sameContent(y) && x.rowId == y.rowId;
+    };
+    return a.status == b.status && a.reason == b.reason && a.state.musicPath == b.state.musicPath &&
+           a.state.leadMinutes == b.state.leadMinutes &&
+           std::equal(a.state.rows.cbegin(), a.state.rows.cend(), b.state.rows.cbegin(),
+                      b.state.rows.cend(), sameRow);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -33,6 +47,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check((first.status == LoadStatus::Damaged) == !first.reason.isEmpty(), "reason");
     Check(first.state.rows.size() * kUnit <= qsizetype(size), "more rows than bytes");
     const bool whole = first.status == LoadStatus::Whole;
+    for (const ReminderRow& row : first.state.rows)
+        Check(!row.cropName.isEmpty() && row.seasonNo >= 1, "a record no writer makes was loaded");
+
+    // Short reads of varying length, into pieces of one to four records.
+    size_t at = 0;
+    const ReadFn shortReads = [&](char* into, qint64 max) {
+        const size_t n = std::min({size_t(max), size - at, size_t(1 + data[at % size] % 300)});
+        std::memcpy(into, data + at, n);
+        at += n;
+        return qint64(n);
+    };
+    const LoadResult pieces = size ? DecodeFrom(shortReads, qint64(size), kUnit * (1 + size % 4))
+                                   : Decode(QByteArrayView());
+    Check(SameLoad(pieces, first), "read in pieces");
+    if (size >= size_t(kHeaderEnd)) {
+        const qint64 count = qFromLittleEndian<qint32>(data + kCountOffset);
+        Check(qint64(at) <= kFirstRecord + kUnit * std::max<qint64>(count, 1), "read past layout");
+    }
 
     const QByteArray image = Encode(first.state);
     Check(image.size() == ImageSize(first.state.rows.size()), "image size");

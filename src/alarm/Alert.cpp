@@ -14,13 +14,13 @@ namespace AlertText {
 
 // QString::arg would also expand %1 found inside the note, so the pieces are
 // joined by hand.
-QString Warning(int leadMinutes, const ReminderRow& row) {
+QString warning(int leadMinutes, const ReminderRow& row) {
     return QStringLiteral("还有") + QString::number(leadMinutes) + QStringLiteral("分钟！第") +
            QString::number(row.seasonNo) + QStringLiteral("季，") + row.cropName +
            QStringLiteral("就成熟了, 注：") + row.note;
 }
 
-QString Ripe(const ReminderRow& row) {
+QString ripe(const ReminderRow& row) {
     return row.cropName + QStringLiteral("成熟了！不摘就没有了。。。注：") + row.note;
 }
 

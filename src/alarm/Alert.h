@@ -10,7 +10,7 @@ struct Alert {
     enum class Kind { Warning, Ripe };
 
     Kind kind = Kind::Ripe;
-    quint32 rowId = 0;
+    quint64 rowId = 0;
     ReminderRow row; // as it stood when the alert fell due
     qint64 due = 0;  // the second the alert belongs to
     QString text;    // the box text for this alert, plain text
@@ -36,9 +36,9 @@ struct AlertBatch {
 
 namespace AlertText {
 // "还有%d分钟！第%s季，%s就成熟了, 注：%s"
-QString Warning(int leadMinutes, const ReminderRow& row);
+QString warning(int leadMinutes, const ReminderRow& row);
 // "%s成熟了！不摘就没有了。。。注：%s"
-QString Ripe(const ReminderRow& row);
+QString ripe(const ReminderRow& row);
 } // namespace AlertText
 
 Q_DECLARE_METATYPE(Alert)

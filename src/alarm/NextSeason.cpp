@@ -3,7 +3,7 @@
 #include "catalogue/CropCatalogue.h"
 #include "catalogue/Schedule.h"
 
-ReminderRow NextSeasonRow(const ReminderRow& ripe, qint64 reference) {
+ReminderRow nextSeasonRow(const ReminderRow& ripe, qint64 reference) {
     const CropSpec crop = CropCatalogue::ResolveCrop(ripe.cropIndex, ripe.cropName);
     const int s = ripe.seasonNo;
     ReminderRow next;
@@ -17,11 +17,11 @@ ReminderRow NextSeasonRow(const ReminderRow& ripe, qint64 reference) {
     return next;
 }
 
-bool ApplyNextSeason(ReminderTable& table, quint32 rowId, qint64 reference) {
+bool applyNextSeason(ReminderTable& table, quint64 rowId, qint64 reference) {
     const int pos = table.findRow(rowId);
     if (pos < 0)
         return false;
-    ReminderRow next = NextSeasonRow(table.row(pos), reference);
+    ReminderRow next = nextSeasonRow(table.row(pos), reference);
     table.removeAt(pos);
     table.append(std::move(next));
     return true;

@@ -7,9 +7,9 @@
 // plant instant is notional: the planting that would ripen the new row's
 // previous season exactly at the reference. Crop, name and note carry over;
 // the row id is left for the table to give.
-ReminderRow NextSeasonRow(const ReminderRow& ripe, qint64 reference);
+ReminderRow nextSeasonRow(const ReminderRow& ripe, qint64 reference);
 
 // Replaces the row with this id by its next season, appended at the end.
 // Acts on the id, not a position, so rows removed or re-sorted since the click
 // cannot redirect it. False, and nothing changed, when the id is gone.
-bool ApplyNextSeason(ReminderTable& table, quint32 rowId, qint64 reference);
+bool applyNextSeason(ReminderTable& table, quint64 rowId, qint64 reference);

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "alarm/Alert.h"
-#include "reminders/ReminderImage.h"
+#include "reminders/ReminderTable.h"
 
-#include <QHash>
 #include <QObject>
-#include <QVector>
 #include <limits>
 #include <vector>
 
 class Clock;
-class ReminderTable;
 
 // The heart of the alarm: clock text, countdowns, warnings, ripe alerts and
 // the removal of reminders after their last season.
@@ -18,10 +15,10 @@ class ReminderTable;
 // Each tick handles the seconds since the tick before, so an alert fires once
 // however late, early or far apart the ticks come; nextDue() says when the
 // next tick has anything to do, so a hidden window can sleep until then.
-// Pending alerts sit in min-heaps keyed by ripening instant, so a tick costs
-// O(due + log n) and never walks the rows. The engine follows the table's
-// signals to keep them right; an entry of a row that has gone is dropped when
-// it reaches the top.
+// Pending alerts sit in min-heaps of (ripening instant, row id), so a tick
+// costs O(due + log n) and never walks the rows. Ids are never given twice,
+// so an entry whose row has gone is simply dropped when it reaches the top;
+// the engine follows only rows inserted, rows removed and a reset.
 class TickEngine : public QObject {
     Q_OBJECT
 public:
@@ -30,13 +27,14 @@ public:
     static constexpr qint64 kNoTick = ReminderTable::kNoNow;
     static constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
-    TickEngine(ReminderTable& table, const Clock& clock, QObject* parent = nullptr);
+    TickEngine(ReminderTable& table, const Clock& clock, int leadMinutes,
+               QObject* parent = nullptr);
 
     // Every warning not yet given whose instant under the new lead lies after
     // the last handled second comes at that instant; one already given is not
     // given again, one whose instant has passed is skipped.
     void setLeadMinutes(int minutes);
-    int leadMinutes() const { return m_nLeadMinutes; }
+    int leadMinutes() const { return m_leadMinutes; }
 
     // The now of the latest tick, kNoTick before the first.
     qint64 lastNow() const { return m_lastNow; }
@@ -56,40 +54,28 @@ signals:
 private:
     struct Entry {
         qint64 key; // the ripening instant
-        quint64 serial;
+        quint64 rowId;
     };
     using Heap = std::vector<Entry>;
 
-    void push(Heap& h, qint64 key, quint64 serial);
+    static void push(Heap& h, const Entry& e);
     static void pop(Heap& h);
-    void track(int position);
+    bool isLive(const Entry& e) const { return m_table.findRow(e.rowId) >= 0; }
+    void track(const ReminderRow& r);
     void rebuild();
-    void compact();
+    void dropGone();
     qint64 handled() const;
     void splitWarnings();
     void removeExpired(qint64 now);
-
     void onRowsInserted(const QModelIndex& parent, int first, int last);
-    void onRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
-    void onLayoutAboutToBeChanged();
-    void onLayoutChanged();
-    void onRowIdsRenumbered();
 
     ReminderTable& m_table;
     const Clock& m_clock;
-    int m_nLeadMinutes = kDefaultLeadMinutes;
+    int m_leadMinutes;
     qint64 m_lastNow = kNoTick;
-
-    // Every row gets a serial of its own that is never reused, so heap entries
-    // survive id renumbering and cannot be mistaken for a later row's.
-    quint64 m_nextSerial = 1;
-    QHash<quint64, quint32> m_rowOf; // live serial -> row id
-    QVector<quint64> m_order;        // serials in display order
-    QHash<quint32, quint64> m_layoutSerials;
 
     Heap m_ripeDue;  // ripe alerts not yet raised
     Heap m_warnDue;  // warnings not yet given, due at key - 60 * lead, after handled()
     Heap m_warnLate; // warnings not given whose instant passed; a lower lead may revive them
-    bool m_removing = false; // the engine itself removes rows and follows them
-    Heap m_lastDue;          // last-season rows, removed once key < now
+    Heap m_lastDue;  // last-season rows, removed once key < now
 };

@@ -6,6 +6,7 @@
 #include "desk/ReminderDesk.h"
 #include "media/CTuneDeck.h"
 #include "media/QtChime.h"
+#include "reminders/PersistenceController.h"
 #include "reminders/ReminderStore.h"
 #include "shell/CAboutBox.h"
 #include "shell/DesktopNotifier.h"
@@ -16,6 +17,7 @@
 #include "window/CReminderDlg.h"
 #include "window/ProgramIcon.h"
 
+#include <QDir>
 #include <QMessageBox>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -35,20 +37,21 @@ int CReminderApp::Run(bool startHidden) {
     UnixSignals signalWatch;
     const QString dataFile = ReminderStore::DefaultPath();
     // One Fruitwake per data file, so two writers never race on it.
-    const auto instance = SingleInstance::ForDataFile(dataFile);
-    // A hidden start (autostart) leaves a running window as it is.
-    switch (instance->start(!startHidden)) {
-    case SingleInstance::Outcome::AlreadyRunning:
-        return 0;
-    case SingleInstance::Outcome::Failed: {
-        QMessageBox box(QMessageBox::Critical, AppCaption(),
-                        QString::fromUtf8("Fruitwake 无法启动。\n") + instance->errorText(),
-                        QMessageBox::Ok);
+    SingleInstance instance(dataFile);
+    const auto tell = [&signalWatch](QMessageBox::Icon icon, const QString& text) {
+        QMessageBox box(icon, AppCaption(), text, QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         connect(&signalWatch, &UnixSignals::received, &box, &QMessageBox::reject);
         box.exec();
+    };
+    // A hidden start (autostart) leaves a running window as it is.
+    switch (instance.start(!startHidden)) {
+    case SingleInstance::Outcome::AlreadyRunning:
+        return 0;
+    case SingleInstance::Outcome::Failed:
+        tell(QMessageBox::Critical,
+             QString::fromUtf8("Fruitwake 无法启动。\n") + instance.errorText());
         return 1;
-    }
     case SingleInstance::Outcome::Primary:
     case SingleInstance::Outcome::Unguarded:
         break;
@@ -98,8 +101,29 @@ int CReminderApp::Run(bool startHidden) {
     connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::windowMinimized);
     connect(&dlg, &CReminderDlg::aboutRequested, &shell, &ShellController::requestAbout);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
-    connect(instance.get(), &SingleInstance::activationRequested, &shell,
+    connect(&instance, &SingleInstance::activationRequested, &shell,
             &ShellController::bringForward);
+
+    // Taken over while hung: not one write more; told once, then the end
+    // (while ending already, the exit save's report tells it).
+    dlg.Desk().Persistence()->setWriteFence([&instance] { return instance.holdsGuard(); });
+    connect(&instance, &SingleInstance::guardLost, &shell, [&] {
+        if (shell.state() == ShellController::State::Ending)
+            return;
+        shell.setSaveFunction({});
+        dlg.Desk().SecondTimer().stop();
+        dlg.hide();
+        trayPort.hideIcon();
+        if (!QStringList{"offscreen", "minimal"}.contains(platformName()))
+            tell(QMessageBox::Warning,
+                 QString::fromUtf8("另一个 Fruitwake 已接管数据文件 %1。\n"
+                                   "这里的改动不再保存，这个 Fruitwake 现在退出。")
+                     .arg(QDir::toNativeSeparators(dataFile)));
+        shell.requestEnd(ShellController::EndReason::AppQuit);
+    });
+    // The display going away ends the process inside the toolkit: the pending
+    // change is saved on the way out.
+    const ExitHook lastSave([&dlg] { dlg.Desk().SaveReminders(); });
 
     if (startHidden)
         shell.requestMinimize(); // into the tray, or minimised where there is none

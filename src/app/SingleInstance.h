@@ -1,39 +1,37 @@
 #pragma once
 
+#include "reminders/DataLock.h"
+
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
-#include <memory>
 
-// One Fruitwake per data file, so two writers never race on it: the first
-// start holds a lock file and listens on a local socket, both in the user's
-// runtime folder where deleting the data folder cannot take them away; a later
-// start asks the first to come forward and gives up, or takes the place of a
-// first that does not answer (hung, or a crash left its lock to a reused
-// process id).
+// One Fruitwake per data file, so two writers never race on it, whatever
+// runtime folder or path to the data a start sees. The lock lives with the
+// data (DataLock). The holder also listens on a Linux abstract socket named
+// after the data folder's canonical path, which needs no folder at all: a
+// later start asks it to come forward and gives up. A holder that takes the
+// line but does not answer is hung: the start takes its lock and listens on
+// the next free name; the hung one, back again, finds another's lock, never
+// writes again and leaves the new holder's lock and socket alone.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
         Primary,        // this process runs the program
         AlreadyRunning, // another one does and came forward
-        Unguarded,      // no lock could be made (read-only place): run anyway
+        Unguarded,      // no lock can be made beside the data (read-only place): run anyway
         Failed,         // a holder that does not answer could not be replaced; see errorText
     };
 
-    SingleInstance(QString lockPath, QString serverName, QObject* parent = nullptr);
-    ~SingleInstance() override;
-
-    // The lock and the socket for the data file at dataFile, named after its
-    // path; beside the data when there is no runtime folder.
-    static std::unique_ptr<SingleInstance> ForDataFile(const QString& dataFile,
-                                                       QObject* parent = nullptr);
+    explicit SingleInstance(const QString& dataFile, QObject* parent = nullptr);
 
     // askForward false: a running instance is found but not disturbed.
     Outcome start(bool askForward = true);
-    QString lockPath() const { return m_lockPath; }
-    QString serverName() const { return m_serverName; }
+    // Asked before every write of the data file: false for good once another
+    // Fruitwake has taken this one's place, which guardLost() then tells once.
+    bool holdsGuard();
+    QString lockPath() const { return m_lock.path(); }
     QString errorText() const { return m_error; }
 
     static QByteArray ActivateMessage() { return QByteArrayLiteral("activate\n"); }
@@ -43,15 +41,17 @@ public:
 
 signals:
     void activationRequested();
+    void guardLost();
 
 private:
-    bool askRunningInstance(bool askForward);
-    Outcome takeOver(bool askForward);
+    // Asks each that listens under those names; the silent ones are added.
+    bool ask(const QStringList& names, bool askForward, QStringList* silent);
+    Outcome failed();
     void onNewConnection();
 
-    QString m_lockPath;
-    QString m_serverName;
+    DataLock m_lock;
+    QStringList m_names; // for the holder, and for each hung one it took over from
     QString m_error;
-    std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
+    bool m_lost = false;
 };

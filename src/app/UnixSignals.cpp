@@ -1,14 +1,18 @@
 #include "app/UnixSignals.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QtDebug>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -24,7 +28,30 @@ void OnSignal(int signalNumber) {
     errno = saved;
 }
 
+std::function<void()>* g_atExit = nullptr;
+
+void RunAtExit() {
+    const auto* app = QCoreApplication::instance();
+    if (!g_atExit || !app || QThread::currentThread() != app->thread())
+        return;
+    const auto run = std::exchange(g_atExit, nullptr); // once, even if it exits again
+    (*run)();
+}
+
 } // namespace
+
+ExitHook::ExitHook(std::function<void()> atExit) : m_atExit(std::move(atExit)) {
+    // Registered once the program is put together: handlers run before the
+    // statics made earlier are torn down.
+    static const int registered = std::atexit(RunAtExit);
+    Q_UNUSED(registered);
+    g_atExit = &m_atExit;
+}
+
+ExitHook::~ExitHook() {
+    if (g_atExit == &m_atExit)
+        g_atExit = nullptr;
+}
 
 QList<int> UnixSignals::Handled() {
     return {SIGTERM, SIGINT, SIGHUP};

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -27,4 +28,17 @@ private:
 
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_active = false;
+};
+
+// A lost display ends the process through exit() deep inside the toolkit, past
+// the event loop and its handlers: what must still be done then runs from an
+// atexit() handler, on the GUI thread, while this object lives.
+class ExitHook {
+public:
+    explicit ExitHook(std::function<void()> atExit);
+    ~ExitHook();
+
+private:
+    Q_DISABLE_COPY(ExitHook)
+    std::function<void()> m_atExit;
 };

@@ -11,11 +11,17 @@ public:
         : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name)
-            return widget()->accessibleName();
-        if (t == QAccessible::Value)
+        const QString caption = widget()->accessibleName();
+        switch (t) {
+        case QAccessible::Name: // with no item chosen, still named: by its caption
+            return box()->currentText().isEmpty() ? caption : box()->currentText();
+        case QAccessible::Description:
+            return caption;
+        case QAccessible::Value:
             return box()->currentText();
-        return QAccessibleWidget::text(t);
+        default:
+            return QAccessibleWidget::text(t);
+        }
     }
     // The items, as the list the box opens.
     int childCount() const override { return 1; }
@@ -59,4 +65,9 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
 CCaptionCombo::CCaptionCombo(QWidget* parent) : QComboBox(parent) {
     // Asked before the base classes' factories, by this class's own name.
     QAccessible::installFactory(factory);
+    // The item is the name, so a change of item is a change of name.
+    connect(this, &QComboBox::currentTextChanged, this, [this] {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    });
 }

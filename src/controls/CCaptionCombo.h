@@ -2,10 +2,10 @@
 
 #include <QComboBox>
 
-// A drop-down list that a screen reader names by its caption (the accessible
-// name), not by the item shown; the item stays its value. Qt names combo
-// boxes on Linux by their current text, which says nothing about what they
-// choose.
+// A drop-down list that a screen reader hears as its current item (the
+// accessible name, as Qt's own combo box has it on Linux) with its caption (the
+// description: not every list has a caption on screen to be labelled by), and
+// hears again when the item changes.
 class CCaptionCombo : public QComboBox {
     Q_OBJECT
 public:

@@ -13,7 +13,7 @@
 
 ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     : QObject(parent), m_ports(std::move(ports)), m_table(new ReminderTable(this)),
-      m_engine(new TickEngine(*m_table, m_ports.clock, this)),
+      m_engine(new TickEngine(*m_table, m_ports.clock, m_nLeadMinutes, this)),
       m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)) {
     m_alertQueue->setShowBoxes([this] { return m_bAlertBoxes; });
     if (!m_ports.storePath.isEmpty()) {
@@ -81,7 +81,9 @@ void ReminderDesk::LoadReminders() {
     if (loaded.status != LoadStatus::Whole && loaded.status != LoadStatus::Damaged)
         return;
     const LoadedSettings settings = AdoptLoaded(loaded);
-    SetLeadMinutes(settings.leadMinutes);
+    // A stored lead above the longest counts as that; one below 1 stays in
+    // force, with no item of the selector shown.
+    SetLeadMinutes(qMin(settings.leadMinutes, kMaxLeadMinutes));
     m_strMusic = settings.strMusic;
     m_ports.deck.SetPath(settings.playerPath);
     SetMusicLabel(settings.musicLabel);
@@ -106,9 +108,7 @@ SaveResult ReminderDesk::SaveReminders() {
 }
 
 void ReminderDesk::SetLeadMinutes(int minutes) {
-    // A stored value above the longest lead counts as that; the selector
-    // shows nothing for one outside its items, while the value stays in force.
-    m_nLeadMinutes = qMin(minutes, kMaxLeadMinutes);
+    m_nLeadMinutes = minutes;
     m_engine->setLeadMinutes(m_nLeadMinutes);
     emit leadSelectorChanged(LeadSelectorIndex());
 }
@@ -179,7 +179,7 @@ void ReminderDesk::OnAddReminder() {
 void ReminderDesk::OnDeleteReminder(const QList<int>& rows) {
     if (rows.isEmpty())
         return;
-    m_table->removeAndRenumber(rows);
+    m_table->removePositions(rows);
     SetNextSeasonEnabled(false);
 }
 
@@ -190,7 +190,7 @@ void ReminderDesk::OnReminderClick(int row) {
     }
     const ReminderRow& r = m_table->row(row);
     m_form.ShowRowSchedule(r.cropIndex, r.cropName, r.plant, r.seasonNo);
-    m_nSelRowId = r.rowId;
+    m_selectedId = r.rowId;
     // Exactly when its countdown asks for the next season: ripened before
     // the latest tick's second.
     const qint64 now = m_table->now();
@@ -238,9 +238,9 @@ void ReminderDesk::OnPreviewMusic() {
 }
 
 void ReminderDesk::OnNextSeason() {
-    if (m_nSelRowId < 0)
+    if (!m_selectedId)
         return;
-    ApplyNextSeason(*m_table, static_cast<quint32>(m_nSelRowId), ReferenceTime());
+    applyNextSeason(*m_table, *m_selectedId, ReferenceTime());
     ClearSelection();
     SetNextSeasonEnabled(false);
 }

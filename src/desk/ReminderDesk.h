@@ -7,6 +7,12 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
+
+// The warning lead in minutes: what the desk starts with before any file, and
+// the longest the lead selector offers, whose items run from it down to 1.
+constexpr int kDefaultLeadMinutes = 5;
+constexpr int kMaxLeadMinutes = 5;
 
 class AlertPresenter;
 class AlertQueue;
@@ -77,9 +83,9 @@ public:
     const QString& Music() const { return m_strMusic; }
     const QString& MusicLabel() const { return m_strMusicLabel; }
     bool NextSeasonEnabled() const { return m_bNextSeason; }
-    // The reminder last clicked, by id, or -1; stays with that reminder when
-    // rows above it go away.
-    qint64 SelectedRowId() const { return m_nSelRowId; }
+    // The reminder last clicked, by id; stays with that reminder whatever
+    // happens to the rows around it.
+    std::optional<quint64> SelectedRowId() const { return m_selectedId; }
 
     ReminderTable& Table() { return *m_table; }
     // Presents the alerts; the shell hears each one it begins.
@@ -103,7 +109,7 @@ private:
     void SetLeadMinutes(int minutes);
     void SetNextSeasonEnabled(bool enabled);
     void SetMusicLabel(const QString& text);
-    void ClearSelection() { m_nSelRowId = -1; }
+    void ClearSelection() { m_selectedId.reset(); }
     void ChangeMade();
     void TellLater(const QString& text);
     // The second of the latest tick, which the clock shows; now before it.
@@ -113,7 +119,7 @@ private:
     PlantingForm m_form;
     QString m_strNote;
     int m_nLeadMinutes = kDefaultLeadMinutes;
-    qint64 m_nSelRowId = -1;
+    std::optional<quint64> m_selectedId;
     QString m_strMusic;
     QString m_strMusicLabel = DefaultMusicLabel();
     bool m_bNextSeason = false;

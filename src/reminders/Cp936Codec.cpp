@@ -39,13 +39,15 @@ private:
     iconv_t m_cd;
 };
 
+// Never torn down: a save from an exit handler (the display went away) may
+// still need them after the statics made since have been destroyed.
 Converter& encoder() {
-    static Converter c("CP936", "UTF-16LE");
-    return c;
+    static Converter* const c = new Converter("CP936", "UTF-16LE");
+    return *c;
 }
 Converter& decoder() {
-    static Converter c("UTF-16LE", "CP936");
-    return c;
+    static Converter* const c = new Converter("UTF-16LE", "CP936");
+    return *c;
 }
 
 bool isLeadByte(unsigned char b) {

@@ -76,6 +76,11 @@ SaveResult PersistenceController::save() {
     m_dirty.stop();
     m_retry.stop();
     SaveResult result;
+    m_fenced = m_fenced || (m_fence && !m_fence());
+    if (m_fenced) {
+        result.error = FencedText();
+        return result;
+    }
     StoreState state;
     if (m_snapshot) {
         state = m_snapshot();

@@ -34,6 +34,11 @@ public:
     void setRetryDelay(int ms) { m_retry.setInterval(ms); }
 
     void setDirtyDelay(int ms) { m_dirty.setInterval(ms); }
+    // Asked before every write, the periodic, the change and the exit save
+    // alike; once it says no (another process writes the file now), nothing
+    // is written again and no failure is told.
+    void setWriteFence(std::function<bool()> mayWrite) { m_fence = std::move(mayWrite); }
+    static QString FencedText() { return QStringLiteral("另一个 Fruitwake 已接管这个数据文件"); }
 
     static QString FailureMessage(const QString& path, const QString& reason);
 
@@ -54,4 +59,6 @@ private:
     StoreState m_saved; // as the last good save wrote it
     int m_nSaveTicks = 0;
     bool m_failing = false;
+    std::function<bool()> m_fence;
+    bool m_fenced = false;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace ReminderImage {
 
@@ -183,27 +184,58 @@ private:
 
 } // namespace
 
-LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
+namespace {
+
+// The header and record 0's slot, which it shares.
+constexpr qsizetype kHead = kFirstRecord + kUnit;
+
+// Every reminder names its crop and counts its seasons from 1, so a record
+// without either (a zero-filled one above all: a hole in a sparse file, a
+// count that claims more than was written) comes from no writer.
+bool Possible(const char* record) {
+    return record[kNameOffset] != 0 && record[kSeasonOffset] != 0;
+}
+
+// Fills `into` with n bytes, fewer only where the file ends; -1 on failure.
+qint64 Fill(const ReadFn& read, char* into, qint64 n) {
+    qint64 got = 0;
+    while (got < n) {
+        const qint64 k = read(into + got, n - got);
+        if (k < 0)
+            return -1;
+        if (k == 0)
+            break;
+        got += qMin(k, n - got);
+    }
+    return got;
+}
+
+} // namespace
+
+LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) {
     LoadResult result;
-    const qsizetype size = bytes.size();
-    if (fileSize < size)
-        fileSize = size;
+    // Exactly as large as what is read into it, so a sanitizer sees any over-read.
+    std::vector<char> head(size_t(qBound<qint64>(0, fileSize, kHead)));
+    const qint64 size = Fill(read, head.data(), qint64(head.size()));
+    if (size < 0) {
+        result.status = LoadStatus::Unreadable;
+        return result;
+    }
     if (size == 0) {
         result.status = LoadStatus::Empty;
         return result;
     }
-    const char* base = bytes.data();
+    const char* base = head.data();
     QStringList problems;
 
-    const TextField music = ReadText(base, qMin(size, kMusicField));
+    const TextField music = ReadText(base, qMin<qint64>(size, kMusicField));
     result.state.musicPath = music.text;
     if (!music.terminated)
         problems << QStringLiteral("音乐路径没有结尾");
     bool unclean = !music.clean;
     // Bytes the writer leaves zero would not come back after the next save.
     bool unpadded =
-        !music.padded || (size >= kFirstRecord + kUnit &&
-                          !AllZero(base + kHeaderEnd, kFirstRecord + kUnit - kHeaderEnd));
+        !music.padded || (size == kHead && !AllZero(base + kHeaderEnd, kHead - kHeaderEnd));
 
     qint64 count = 0;
     if (size < kHeaderEnd) {
@@ -215,20 +247,17 @@ LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
             problems << QStringLiteral("记录数为负 (%1)").arg(count);
     }
 
-    const qint64 fit = size < kFirstRecord ? 0 : (size - kFirstRecord) / kUnit;
-    const qint64 loadable = qBound<qint64>(0, count, fit);
-    if (count > fit)
-        problems << QStringLiteral("记录数 %1 超出文件所含的 %2 条").arg(count).arg(fit);
-    else if (count >= 0 && size >= kHeaderEnd && fileSize != ImageSize(count))
-        problems << QStringLiteral("文件长度 %1 字节与记录数 %2 不符").arg(fileSize).arg(count);
-
     QVector<ReminderRow>& rows = result.state.rows;
-    rows.resize(loadable);
     NameCache names;
     qint64 cutTexts = 0;
-    for (qint64 i = 0; i < loadable; ++i) {
-        const char* r = base + kFirstRecord + kUnit * i;
-        ReminderRow& row = rows[i];
+    qint64 impossible = -1;
+    // Decodes record i; false at one no writer could have made.
+    const auto take = [&](const char* r, qint64 i) {
+        if (!Possible(r)) {
+            impossible = i;
+            return false;
+        }
+        ReminderRow row;
         row.cropIndex = GetInt32(r);
         const TextField name = names.get(r + kNameOffset);
         row.cropName = name.text;
@@ -238,15 +267,53 @@ LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
         const TextField note = ReadText(r + kNoteOffset, i == 0 ? kFirstNoteField : kNoteField);
         row.note = note.text;
         row.rowId = static_cast<quint32>(i);
-        if (!name.terminated)
-            ++cutTexts;
-        if (!note.terminated)
-            ++cutTexts;
+        cutTexts += !name.terminated + !note.terminated;
         unclean = unclean || !name.clean || !note.clean;
         unpadded = unpadded || !name.padded || !note.padded;
+        rows.push_back(std::move(row));
+        return true;
+    };
+
+    // Record 0 lies in the head; the rest follow a piece at a time, never
+    // past the layout the count gives nor past the file.
+    qint64 got = size;
+    if (count >= 1 && size == kHead && take(base + kFirstRecord, 0)) {
+        const qint64 end = qMin<qint64>(fileSize, kFirstRecord + kUnit * count);
+        const qint64 piece = qMax<qint64>(kUnit, pieceSize - pieceSize % kUnit);
+        std::vector<char> buffer;
+        for (qint64 i = 1; i < count && impossible < 0 && got == kFirstRecord + kUnit * i;) {
+            const qint64 want = qMin(piece, end - got);
+            if (want < kUnit)
+                break;
+            buffer.resize(size_t(want));
+            const qint64 n = Fill(read, buffer.data(), want);
+            if (n < 0) {
+                result.status = LoadStatus::Unreadable;
+                result.state = {};
+                return result;
+            }
+            got += n;
+            for (qint64 at = 0; at + kUnit <= n && take(buffer.data() + at, i); at += kUnit)
+                ++i;
+        }
     }
+
+    if (size >= kHeaderEnd && count >= 0) {
+        // Records the file holds: as far as it was read, or its size where
+        // reading stopped early.
+        const qint64 held = ((impossible < 0 ? got : fileSize) - kFirstRecord) / kUnit;
+        if (count > held)
+            problems << QStringLiteral("记录数 %1 超出文件所含的 %2 条").arg(count).arg(held);
+        else if (fileSize != ImageSize(count))
+            problems << QStringLiteral("文件长度 %1 字节与记录数 %2 不符").arg(fileSize).arg(count);
+    }
+    if (impossible >= 0)
+        problems << QStringLiteral("第 %1 条记录没有作物名称或季数，不会是本程序写的；"
+                                   "从它起的 %2 条记录没有读入")
+                        .arg(impossible + 1)
+                        .arg(count - impossible);
     // With no record, the writer leaves record 0's slot zero.
-    if (loadable == 0 && size >= kHeaderEnd)
+    if (count < 1 && size >= kHeaderEnd)
         unpadded = unpadded || !AllZero(base + kFirstRecord, kLeadOffset - kFirstRecord);
     if (cutTexts > 0)
         problems << QStringLiteral("%1 段文字没有结尾，已在字段末尾截断").arg(cutTexts);
@@ -263,6 +330,18 @@ LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
         result.reason = problems.join(QStringLiteral("；"));
     }
     return result;
+}
+
+LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
+    qsizetype at = 0;
+    const auto read = [&](char* into, qint64 max) {
+        const qsizetype n = qsizetype(qMin<qint64>(max, bytes.size() - at));
+        if (n > 0)
+            std::memcpy(into, bytes.data() + at, size_t(n));
+        at += n;
+        return qint64(n);
+    };
+    return DecodeFrom(read, qMax<qint64>(fileSize, bytes.size()));
 }
 
 } // namespace ReminderImage

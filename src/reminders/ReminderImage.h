@@ -6,17 +6,13 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QVector>
-
-// The warning lead in minutes: what a table starts with before any file, and
-// the longest the selector offers (a larger stored value counts as that).
-constexpr qint32 kDefaultLeadMinutes = 5;
-constexpr qint32 kMaxLeadMinutes = 5;
+#include <functional>
 
 // Everything the data file carries: the reminders in display
 // order, the warning lead time and the chosen music.
 struct StoreState {
     QString musicPath;
-    qint32 leadMinutes = kDefaultLeadMinutes;
+    qint32 leadMinutes = 5; // also what a file too short to hold it reads as
     QVector<ReminderRow> rows;
 };
 
@@ -68,9 +64,22 @@ constexpr qint64 ImageSize(qint64 n) {
 }
 
 QByteArray Encode(const StoreState& state);
-// Never reads outside the view. Status is Empty for no bytes, otherwise Whole
-// or Damaged (never Missing). Whole means the image encodes back to the same
-// bytes. fileSize: the file's real length when only its layout was read.
+
+// Reads the file's next bytes into `into`, at most max of them: returns how
+// many (0 at the file's end), or -1 when reading fails.
+using ReadFn = std::function<qint64(char* into, qint64 max)>;
+constexpr qsizetype kPieceSize = 64 * 1024;
+
+// Decodes a file of fileSize bytes read in order through `read`, a piece at a
+// time, so memory holds only the rows: it reads the header, then no further
+// than the layout the header counts and the file's size allow, and stops at
+// the first record no writer could have made (no crop name, or season 0),
+// which makes the file Damaged. Status is Empty for no bytes, Unreadable when
+// a read fails, otherwise Whole or Damaged (never Missing). Whole means the
+// rows encode back to the same bytes.
+LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize = kPieceSize);
+// The same over bytes in memory; never reads outside the view. fileSize: the
+// file's real length when the view holds only its start.
 LoadResult Decode(QByteArrayView bytes, qint64 fileSize = -1);
 
 } // namespace ReminderImage

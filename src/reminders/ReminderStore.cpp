@@ -6,7 +6,6 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <QtEndian>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -73,28 +72,17 @@ QString ErrnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Reads up to n bytes at the current offset; fewer when the file ends first.
-bool ReadUpTo(int fd, QByteArray& into, qint64 n) {
-    while (into.size() < n) {
-        char buffer[64 * 1024];
-        const ssize_t got =
-            ::read(fd, buffer, size_t(qMin<qint64>(n - into.size(), sizeof buffer)));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        into.append(buffer, got);
-    }
-    return true;
-}
-
 // No entry under that name at all (a dangling link counts as one: saving
 // creates its target).
 bool Taken(const QString& name) {
     struct stat st {};
     return ::lstat(QFile::encodeName(name).constData(), &st) == 0;
+}
+
+// The type of the entry itself (a link as a link), or 0 when there is none.
+mode_t Kind(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
 } // namespace
@@ -119,41 +107,60 @@ LoadResult ReminderStore::load() {
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) // replaced between the two looks
         return unreadable(QStringLiteral("数据文件的位置上不是普通文件"));
-    // The header, then as many records as it counts, never past the real size.
-    QByteArray bytes;
-    bool read = true;
-    try {
-        read = ReadUpTo(fd, bytes, qMin<qint64>(st.st_size, ReminderImage::kHeaderEnd));
-        if (read && bytes.size() == ReminderImage::kHeaderEnd) {
-            const qint64 count =
-                qFromLittleEndian<qint32>(bytes.constData() + ReminderImage::kCountOffset);
-            const qint64 layout =
-                ReminderImage::kFirstRecord + ReminderImage::kUnit * qMax<qint64>(count, 1);
-            bytes.reserve(qsizetype(qMin<qint64>(st.st_size, layout)));
-            read = ReadUpTo(fd, bytes, qMin<qint64>(st.st_size, layout));
+    // The header, then the records a piece at a time, as far as they go.
+    int readError = 0;
+    const auto readFd = [fd, &readError](char* into, qint64 max) -> qint64 {
+        for (;;) {
+            const ssize_t got = ::read(fd, into, size_t(max));
+            if (got >= 0)
+                return got;
+            if (errno != EINTR) {
+                readError = errno;
+                return -1;
+            }
         }
+    };
+    try {
+        result = ReminderImage::DecodeFrom(readFd, st.st_size);
     } catch (const std::bad_alloc&) {
         return unreadable(QStringLiteral("内存不足，读不下 %1 字节").arg(st.st_size));
     }
-    if (!read)
-        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
-    result = ReminderImage::Decode(bytes, qMax<qint64>(st.st_size, bytes.size()));
-    if (result.status == LoadStatus::Damaged) {
-        QString copyError;
-        result.damagedCopy = setAside(
-            [&](const QString& name, QString* error) {
-                // Copied from the file itself: its whole length, in small pieces.
-                QFile original(m_path);
-                if (original.copy(name))
-                    return true;
-                *error = original.errorString(); // a failed copy leaves nothing behind
-                return false;
-            },
-            &copyError);
-        if (result.damagedCopy.isEmpty())
-            result.reason += QStringLiteral("；未能另存副本：") + copyError;
-    }
+    if (result.status == LoadStatus::Unreadable)
+        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(readError)));
+    if (result.status == LoadStatus::Damaged)
+        keepDamaged(result);
     return result;
+}
+
+void ReminderStore::keepDamaged(LoadResult& result) {
+    // The file itself gets a second name: a hard link copies nothing, so a
+    // huge or sparse file costs no room, and the data file stays in place
+    // until the rows read from it replace it at once. A crash at any point
+    // leaves the file whole under one name or the other. Behind a link, the
+    // file the link leads to is kept, beside itself.
+    const QString file = Kind(m_path) == S_IFLNK ? QFileInfo(m_path).canonicalFilePath() : m_path;
+    const QByteArray from = QFile::encodeName(file);
+    QString error;
+    result.damagedCopy = setAside(
+        file,
+        [&](const QString& name, QString* error) {
+            const QByteArray to = QFile::encodeName(name);
+            if (::link(from.constData(), to.constData()) == 0)
+                return true;
+            // Where a file system has no hard links, a rename keeps it as well.
+            if (errno != EEXIST && ::rename(from.constData(), to.constData()) == 0)
+                return true;
+            *error = ErrnoText(errno);
+            return false;
+        },
+        &error);
+    if (result.damagedCopy.isEmpty()) {
+        result.reason += QStringLiteral("；未能另存副本：") + error;
+        return;
+    }
+    const SaveResult saved = save(result.state);
+    if (!saved.ok)
+        result.reason += QStringLiteral("；读入的提醒未能立即保存：") + saved.error;
 }
 
 LoadResult ReminderStore::unreadable(const QString& reason) const {
@@ -164,6 +171,7 @@ LoadResult ReminderStore::unreadable(const QString& reason) const {
     result.reason = reason;
     QString moveError;
     result.damagedCopy = setAside(
+        m_path,
         [&](const QString& name, QString* error) {
             if (::rename(QFile::encodeName(m_path).constData(),
                          QFile::encodeName(name).constData()) == 0)
@@ -177,10 +185,11 @@ LoadResult ReminderStore::unreadable(const QString& reason) const {
     return result;
 }
 
-QString ReminderStore::setAside(const std::function<bool(const QString&, QString*)>& place,
+QString ReminderStore::setAside(const QString& file,
+                                const std::function<bool(const QString&, QString*)>& place,
                                 QString* error) const {
     const QString stem =
-        m_path + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        file + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int k = 1; k < 1000; ++k) {
         const QString name = k == 1 ? stem : stem + QStringLiteral("-%1").arg(k);
         if (Taken(name))
@@ -258,7 +267,7 @@ LoadedSettings AdoptLoaded(const LoadResult& loaded, const FileExists& exists) {
         s.musicLabel = DefaultMusicLabel();
         return s;
     }
-    s.leadMinutes = qMin(loaded.state.leadMinutes, kMaxLeadMinutes);
+    s.leadMinutes = loaded.state.leadMinutes;
     s.strMusic = loaded.state.musicPath;
     if (!s.strMusic.isEmpty() && !(exists && exists(s.strMusic)))
         s.strMusic.clear();

@@ -41,9 +41,10 @@ public:
     QString path() const override { return m_path; }
 
     // Only a regular file is read, and only as far as its layout reaches. A
-    // damaged file is first copied aside (never over an earlier copy), and one
-    // that cannot be read or is no regular file is moved aside, so nothing is
-    // lost when the next save replaces it.
+    // damaged file is kept aside under a new name (never over an earlier
+    // copy) and what could be read from it is saved at once; one that cannot
+    // be read or is no regular file is moved aside. Nothing is lost when the
+    // next save replaces it.
     LoadResult load();
     SaveResult save(const StoreState& state) override;
 
@@ -53,9 +54,11 @@ public:
 private:
     SaveResult saveImage(const StoreState& state);
     LoadResult unreadable(const QString& reason) const;
-    // Puts the file's contents at the first free "<path>.damaged-<time>[-k]"
-    // through place(name, error); returns that name, or empty on failure.
-    QString setAside(const std::function<bool(const QString&, QString*)>& place,
+    void keepDamaged(LoadResult& result);
+    // Puts the file at the first free "<file>.damaged-<time>[-k]" through
+    // place(name, error); returns that name, or empty on failure.
+    QString setAside(const QString& file,
+                     const std::function<bool(const QString&, QString*)>& place,
                      QString* error) const;
 
     QString m_path;
@@ -65,7 +68,7 @@ private:
 // What the dialog shows after loading: lead time, music choice, the player's
 // path and the music label.
 struct LoadedSettings {
-    qint32 leadMinutes = kDefaultLeadMinutes;
+    qint32 leadMinutes = StoreState().leadMinutes; // as stored: the desk applies its limit
     QString strMusic;
     QString playerPath;
     QString musicLabel;

@@ -14,7 +14,7 @@ int ReminderTable::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString ReminderTable::CountdownText(qint64 r) {
+QString ReminderTable::countdownText(qint64 r) {
     if (r < 0)
         return QStringLiteral("点击下一季开始！");
     const qint64 d = r / 86400;
@@ -24,7 +24,7 @@ QString ReminderTable::CountdownText(qint64 r) {
     return QStringLiteral("%1天%2小时%3分%4秒成熟").arg(d).arg(h).arg(m).arg(s);
 }
 
-QString ReminderTable::HeaderText(int column) {
+QString ReminderTable::headerText(int column) {
     static const char16_t* const kHeaders[ColumnCount] = {
         u"序号", u"作物名称", u"种植时间", u"成熟时间", u"备注", u"成熟倒计时", u"季数"};
     if (column < 0 || column >= ColumnCount)
@@ -45,7 +45,7 @@ QString ReminderTable::cellText(const ReminderRow& r, int column) const {
     case ColNote:
         return r.note;
     case ColCountdown:
-        return m_now == kNoNow ? QString() : CountdownText(r.ripe - m_now);
+        return m_now == kNoNow ? QString() : countdownText(r.ripe - m_now);
     case ColSeason:
         return QString::number(r.seasonNo);
     default:
@@ -65,8 +65,6 @@ QVariant ReminderTable::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return index.column() <= ColCropName ? int(Qt::AlignCenter)
                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
-    case RowIdRole:
-        return r.rowId;
     default:
         return {};
     }
@@ -76,7 +74,7 @@ QVariant ReminderTable::headerData(int section, Qt::Orientation o, int role) con
     if (o != Qt::Horizontal)
         return {};
     if (role == Qt::DisplayRole)
-        return HeaderText(section);
+        return headerText(section);
     if (role == Qt::TextAlignmentRole)
         return section <= ColCropName ? int(Qt::AlignCenter)
                                       : int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -86,7 +84,7 @@ QVariant ReminderTable::headerData(int section, Qt::Orientation o, int role) con
 void ReminderTable::sort(int, Qt::SortOrder order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    QVector<quint32> idsBefore;
+    QVector<quint64> idsBefore;
     idsBefore.reserve(before.size());
     for (const QModelIndex& i : before)
         idsBefore.push_back(m_rows[i.row()].rowId);
@@ -107,7 +105,7 @@ void ReminderTable::sort(int, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-int ReminderTable::findRow(quint32 rowId) const {
+int ReminderTable::findRow(quint64 rowId) const {
     if (!m_positionsValid) {
         m_positions.clear();
         m_positions.reserve(m_rows.size());
@@ -118,11 +116,8 @@ int ReminderTable::findRow(quint32 rowId) const {
     return m_positions.value(rowId, -1);
 }
 
-quint32 ReminderTable::append(ReminderRow r) {
+quint64 ReminderTable::append(ReminderRow r) {
     const int n = count();
-    // Ids stay unique even after the tick removed rows below the count.
-    while (findRow(m_nextId) != -1)
-        ++m_nextId;
     r.rowId = m_nextId++;
     beginInsertRows({}, n, n);
     m_rows.push_back(std::move(r));
@@ -141,11 +136,14 @@ void ReminderTable::removeAt(int i) {
     endRemoveRows();
 }
 
-void ReminderTable::removePositions(const QList<int>& positions) {
+void ReminderTable::removePositions(QList<int> positions) {
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.removeIf([this](int p) { return p < 0 || p >= count(); });
+    if (positions.isEmpty())
+        return;
     QList<std::pair<int, int>> runs;
-    for (int p : positions) {
-        if (p < 0 || p >= count() || (!runs.isEmpty() && p <= runs.back().second))
-            return; // not ascending or out of range: nothing is removed
+    for (int p : std::as_const(positions)) {
         if (!runs.isEmpty() && p == runs.back().second + 1)
             runs.back().second = p;
         else
@@ -187,27 +185,11 @@ void ReminderTable::removePositions(const QList<int>& positions) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ReminderTable::removeAndRenumber(QList<int> positions) {
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    while (!positions.isEmpty() && positions.front() < 0)
-        positions.pop_front();
-    while (!positions.isEmpty() && positions.back() >= count())
-        positions.pop_back();
-    removePositions(positions);
-    for (int i = 0; i < count(); ++i)
-        m_rows[i].rowId = static_cast<quint32>(i);
-    m_nextId = static_cast<quint32>(count());
-    invalidatePositions();
-    emit rowIdsRenumbered();
-}
-
 void ReminderTable::reset(QVector<ReminderRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
-    for (int i = 0; i < count(); ++i)
-        m_rows[i].rowId = static_cast<quint32>(i);
-    m_nextId = static_cast<quint32>(count());
+    for (ReminderRow& r : m_rows)
+        r.rowId = m_nextId++;
     invalidatePositions();
     endResetModel();
 }

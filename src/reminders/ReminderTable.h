@@ -15,7 +15,9 @@ struct ReminderRow {
     qint64 ripe = 0;
     QString note;
     int seasonNo = 1;
-    quint32 rowId = 0; // the item data: unique within the table, stable across moves
+    // The item data: given by the table when the reminder is made, never
+    // renumbered and never given again, so it names one reminder for good.
+    quint64 rowId = 0;
 
     bool sameContent(const ReminderRow& o) const {
         return cropIndex == o.cropIndex && cropName == o.cropName && plant == o.plant &&
@@ -38,7 +40,6 @@ public:
         ColSeason,
         ColumnCount
     };
-    static constexpr int RowIdRole = Qt::UserRole;
     static constexpr qint64 kNoNow = std::numeric_limits<qint64>::min();
     // More runs than this are removed as one layout change.
     static constexpr int kFewRuns = 8;
@@ -55,40 +56,34 @@ public:
     int count() const { return static_cast<int>(m_rows.size()); }
     const ReminderRow& row(int i) const { return m_rows[i]; }
     const QVector<ReminderRow>& rows() const { return m_rows; }
-    // Position of the row with this id, or -1.
-    int findRow(quint32 rowId) const;
+    // Position of the row with this id, or -1 once it has gone.
+    int findRow(quint64 rowId) const;
 
     // Appends at the end with a fresh id, which is returned.
-    quint32 append(ReminderRow r);
+    quint64 append(ReminderRow r);
     void removeAt(int i);
-    // Removes the rows at these positions (ascending, distinct) in one pass:
-    // a few contiguous runs as row removals, many scattered rows as one
-    // layout change (persistent indexes of removed rows become invalid).
-    void removePositions(const QList<int>& positions);
-    // Removes the given positions (any order, duplicates ignored), then
-    // renumbers the ids 0..n-1 in display order.
-    void removeAndRenumber(QList<int> positions);
-    // Replaces everything; ids become 0..n-1.
+    // Removes the rows at these positions (any order; duplicates and positions
+    // outside the table are ignored) in one pass: a few contiguous runs as row
+    // removals, many scattered rows as one layout change, which the view
+    // follows far faster (persistent indexes of removed rows become invalid).
+    void removePositions(QList<int> positions);
+    // Replaces everything; every row gets a fresh id.
     void reset(QVector<ReminderRow> rows);
 
     // The countdown column follows this instant; empty until the first call.
     void setNow(qint64 now);
     qint64 now() const { return m_now; }
 
-    static QString CountdownText(qint64 remaining);
-    static QString HeaderText(int column);
-
-signals:
-    // removeAndRenumber gave the remaining rows new ids.
-    void rowIdsRenumbered();
+    static QString countdownText(qint64 remaining);
+    static QString headerText(int column);
 
 private:
     QString cellText(const ReminderRow& r, int column) const;
     void invalidatePositions() { m_positionsValid = false; }
 
     QVector<ReminderRow> m_rows;
-    quint32 m_nextId = 0;
+    quint64 m_nextId = 0;
     qint64 m_now = kNoNow;
-    mutable QHash<quint32, int> m_positions;
+    mutable QHash<quint64, int> m_positions;
     mutable bool m_positionsValid = false;
 };

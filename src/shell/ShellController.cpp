@@ -32,7 +32,7 @@ void ShellController::watchApplication(QCoreApplication* app) {
 void ShellController::watchAlerts(AlertQueue* queue) {
     if (queue)
         connect(queue, &AlertQueue::started, this,
-                [this](const AlertBatch& unit) { alertArrived(unit.boxText()); });
+                [this](const AlertBatch& unit) { alertArrived(unit.boxText(), unit.hasRipe()); });
 }
 
 void ShellController::setState(State state) {
@@ -126,6 +126,7 @@ void ShellController::setNotifier(NotifierPort* notifier) {
                     if (m_state != State::Ending && outOfSight())
                         m_tray.showMessage(caption, text);
                 });
+        connect(notifier, &NotifierPort::clicked, this, &ShellController::bringForward);
     }
 }
 
@@ -136,16 +137,17 @@ bool ShellController::outOfSight() const {
            (!m_window.knowsIfMinimized() && !m_window.isActive());
 }
 
-void ShellController::tellDesktop(const QString& text) {
-    if (m_notifier && m_notifier->notify(AppCaption(), text))
+void ShellController::tellDesktop(const QString& text, bool lasting) {
+    if (m_notifier && m_notifier->notify(AppCaption(), text, lasting))
         return;
     m_tray.showMessage(AppCaption(), text);
 }
 
-void ShellController::alertArrived(const QString& text) {
+// The ripe alert is the one not to miss: its notification lasts.
+void ShellController::alertArrived(const QString& text, bool ripe) {
     if (m_state == State::Ending || !outOfSight())
         return;
-    tellDesktop(text);
+    tellDesktop(text, ripe);
 }
 
 void ShellController::alertRaised() {

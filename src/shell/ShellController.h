@@ -42,7 +42,8 @@ public:
     void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
     void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
-    // Without a notifier (or when it finds no service) the tray's message tells.
+    // Without a notifier (or when it finds no service) the tray's message tells;
+    // a click on a notification brings the window forward.
     void setNotifier(NotifierPort* notifier);
     // A failed last save when the user ended the program is told here first.
     void setExitSaveNotice(Notice notice) { m_exitSaveNotice = std::move(notice); }
@@ -73,7 +74,7 @@ public slots:
     void bringForward();
     // An alert's turn came (one per catch-up batch): while the window is out
     // of sight the desktop is told, since boxes may be off.
-    void alertArrived(const QString& text);
+    void alertArrived(const QString& text, bool ripe);
     // An alert's box is about to show: the window comes in front, unactivated.
     void alertRaised();
     void requestEnd(EndReason reason);
@@ -89,7 +90,7 @@ private:
     void hideToTray();
     void showWindow();
     bool outOfSight() const;
-    void tellDesktop(const QString& text);
+    void tellDesktop(const QString& text, bool lasting);
     void onTrayActivated(TrayActivation how);
     void onTrayAvailability(bool available);
     void answerClose(bool ok);

@@ -55,10 +55,13 @@ public:
     using QObject::QObject;
     ~NotifierPort() override = default;
 
-    // False when the desktop has no notification service right now.
-    virtual bool notify(const QString& caption, const QString& text) = 0;
+    // False when the desktop has no notification service right now. A lasting
+    // notification stays until the user dismisses it.
+    virtual bool notify(const QString& caption, const QString& text, bool lasting) = 0;
 
 signals:
-    // The service turned down a notification that notify() had accepted.
+    // The service turned down (or never answered) a notification that notify() had accepted.
     void undelivered(const QString& caption, const QString& text);
+    // The user clicked one of the notifications.
+    void clicked();
 };

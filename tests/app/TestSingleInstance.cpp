@@ -5,50 +5,58 @@
 
 class TestSingleInstance : public QObject {
     Q_OBJECT
-private slots:
-    // A second start hands over to a first that answers, and takes the place of one that does
-    // not (hung, or its process id reused); a socket left by a crash is no obstacle.
-    void secondStartHandsOver() {
-        QTemporaryDir dir;
-        const QString lock = dir.filePath("sub/fruitwake.lock"), name = dir.filePath("s.sock");
-        QFile stale(name);
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
-        // The running one answers from this thread while the new start waits in its own.
-        // A hidden start (forward false) only learns that the first lives.
-        const auto handsOverTo = [&](SingleInstance& running, bool forward = true) {
-            QSignalSpy activated(&running, &SingleInstance::activationRequested);
-            auto outcome = SingleInstance::Outcome::Failed;
-            const std::unique_ptr<QThread> next(
-                QThread::create([&] { outcome = SingleInstance(lock, name).start(forward); }));
-            next->start();
-            const bool ended = QTest::qWaitFor([&] { return next->isFinished(); }, 10000);
-            next->wait();
-            return ended && activated.size() == int(forward) &&
-                   outcome == SingleInstance::Outcome::AlreadyRunning;
-        };
-        SingleInstance first(lock, name);
-        QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
-        QVERIFY(handsOverTo(first));
-        QVERIFY(handsOverTo(first, false));
-        // Blocked here, the first cannot answer: the next start takes over, and says why.
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression("no answer from the running Fruitwake.*taking"));
-        SingleInstance taker(lock, name);
-        QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
-        QVERIFY(handsOverTo(taker));
+    QTemporaryDir m_dir;
+    QString file(const char* folder = "data") const {
+        return m_dir.filePath(QString::fromLatin1(folder) + "/foodinfo.dat");
     }
 
-    // The guard lives in the runtime folder, keyed by the data file, not in a folder the user
-    // may delete.
-    void guardOutsideTheDataFolder() {
-        QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        const auto a = SingleInstance::ForDataFile("/data/a/foodinfo.dat");
-        const auto b = SingleInstance::ForDataFile("/data/a/../a/other.dat");
-        QCOMPARE(QFileInfo(a->lockPath()).absolutePath(), runtime.path());
-        QVERIFY(a->lockPath() != b->lockPath() && a->serverName() != b->serverName());
-        QCOMPARE(SingleInstance::ForDataFile("/data/a/./foodinfo.dat")->lockPath(), a->lockPath());
+    // A start in a thread of its own while `running` answers from this one: true when it
+    // handed over, the running one asked forward exactly when the start asked it to.
+    static bool HandsOverTo(SingleInstance& running, const QString& path, bool forward = true) {
+        QSignalSpy activated(&running, &SingleInstance::activationRequested);
+        auto outcome = SingleInstance::Outcome::Failed;
+        const std::unique_ptr<QThread> next(
+            QThread::create([&] { outcome = SingleInstance(path).start(forward); }));
+        next->start();
+        const bool ended = QTest::qWaitFor([&] { return next->isFinished(); }, 15000);
+        next->wait();
+        return ended && activated.size() == int(forward) &&
+               outcome == SingleInstance::Outcome::AlreadyRunning;
+    }
+
+private slots:
+    // A second start hands over to a first that answers, also through a link to its data folder
+    // and when hidden; it takes the place of one that does not (here blocked in this thread).
+    // The copy taken over never holds the guard again and tells it once; its end leaves the
+    // taker's lock and socket alone.
+    void takeOverAndAftermath() {
+        QVERIFY(QFile::link(m_dir.filePath("data"), m_dir.filePath("link")));
+        auto first = std::make_unique<SingleInstance>(file());
+        QCOMPARE(first->start(), SingleInstance::Outcome::Primary);
+        QVERIFY(HandsOverTo(*first, file()));
+        QVERIFY(HandsOverTo(*first, file("link"), false));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("no answer from the running Fruitwake.*taking"));
+        SingleInstance taker(file("link"));
+        QCOMPARE(taker.start(), SingleInstance::Outcome::Primary);
+        QSignalSpy lost(first.get(), &SingleInstance::guardLost);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("another Fruitwake has taken over"));
+        QVERIFY(!first->holdsGuard() && !first->holdsGuard());
+        QTRY_COMPARE(lost.size(), 1);
+        first.reset();
+        QVERIFY(QFile::exists(taker.lockPath()));
+        QVERIFY(taker.holdsGuard());
+        QVERIFY(HandsOverTo(taker, file()));
+    }
+
+    // Deleting the data folder takes nothing away: a second start still finds the first, and the
+    // first's lock comes back.
+    void dataFolderDeleted() {
+        SingleInstance first(file("gone"));
+        QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
+        QVERIFY(QDir(m_dir.filePath("gone")).removeRecursively());
+        QVERIFY(HandsOverTo(first, file("gone")));
+        QVERIFY(QFile::exists(first.lockPath()) && first.holdsGuard());
     }
 };
 

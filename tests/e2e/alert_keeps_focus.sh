@@ -48,6 +48,6 @@ now=$(xdotool getwindowfocus)
 [ "$now" = "$focus" ] || fail "the focus moved from $focus to $now ($(xdotool getwindowname "$now"))"
 xwininfo -id "$win" | grep -q IsViewable || fail "the main window is not on screen"
 xwininfo -id "$win" -wm | grep -q Iconic && fail "the main window is still minimised"
-expected="Fruitwake|fruitwake|Fruitwake|牧草成熟了！不摘就没有了。。。注：e2e 0|48x48"
+expected="Fruitwake|fruitwake|Fruitwake|牧草成熟了！不摘就没有了。。。注：e2e 0|48x48|0|2|default"
 [ "$(cat "$work/notes")" = "$expected" ] || fail "notifications: expected one: $expected"
 echo "1 passed, 0 failed"

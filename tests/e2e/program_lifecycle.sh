@@ -13,8 +13,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 for sig in TERM INT HUP; do
   "$tool" write "$file" $(( $(date +%s) + 86400 )) 3
   "$bin" 2>"$work/stderr" & pid=$!
-  # The lock appears as the first instance starts; give it a moment to listen.
-  for _ in $(seq 100); do ls "$XDG_RUNTIME_DIR"/fruitwake-*.lock &>/dev/null && break; sleep 0.1; done
+  # The lock names the first once it has started; give it a moment to answer.
+  for _ in $(seq 100); do [ "$(head -n1 "$XDG_DATA_HOME/fruitwake/fruitwake.lock")" = $pid ] && break; sleep 0.1; done 2>/dev/null
   sleep 1
   timeout 20 "$bin" || fail "second start did not exit cleanly ($?)"
   kill -0 $pid 2>/dev/null || fail "first instance ended when the second started"

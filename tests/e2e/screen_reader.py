@@ -1,11 +1,13 @@
 """Presses "红土地作物" by its accessible action and reads what a screen reader
-reads: the crop list, the nine schedule values, the no-song box's button."""
+reads: the crop list, the nine schedule values, the combo boxes' items with
+their captions and the crop's change on Down, the no-song box's button."""
 import re
 import subprocess
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 
 def fail(text):
@@ -55,11 +57,27 @@ def act(acc, *names):
     fail("%s offers only %s" % (acc.name, offered))
 
 
+def combos(root):
+    return [acc for acc in walk(root) if acc.getRole() == pyatspi.ROLE_COMBO_BOX]
+
+
+def heard(acc):
+    """The name with what a screen reader adds to it: the description and the labels."""
+    labels = [t.name for r in acc.getRelationSet()
+              if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+              for t in (r.getTarget(i) for i in range(r.getNTargets()))]
+    return " ".join([acc.name] + labels + [acc.description]).split()
+
+
+def crop_combo(root):
+    found = [c for c in combos(root) if "作物选择：" in heard(c)]
+    if len(found) != 1:
+        fail("no one combo box with the caption 作物选择：: %s" % [heard(c) for c in combos(root)])
+    return found[0]
+
+
 def crops(root):
-    combo = named(root, pyatspi.ROLE_COMBO_BOX, "作物选择：")
-    if combo is None:
-        fail("no combo box named 作物选择：")
-    return [item.name for item in walk(combo.getChildAtIndex(0))
+    return [item.name for item in walk(crop_combo(root).getChildAtIndex(0))
             if item.getRole() != pyatspi.ROLE_LIST]
 
 
@@ -101,6 +119,26 @@ try:
     first = time.mktime(time.strptime(times[0], "%Y-%m-%d %H:%M:%S"))
     if abs(first - (started + 25 * 3600)) > 120:
         fail("first season %s is not 25 hours after the start" % times[0])
+    # Each combo box is heard with its caption and its item; Down is heard as a change.
+    for pair in [("作物选择：", "瓶子树"), ("成熟阶段", "成熟"), ("季数", "第一季")]:
+        if not any(set(pair) <= set(heard(c)) for c in combos(root)):
+            fail("no combo box heard as %s: %s" % (pair, [heard(c) for c in combos(root)]))
+    crop = crop_combo(root)
+    changes = []
+    pyatspi.Registry.registerEventListener(
+        lambda e: changes.extend(heard(e.source)), "object:property-change:accessible-name")
+    # Without a window manager the window gets the keyboard only when asked.
+    subprocess.run(["xdotool", "search", "--name", "^FruitwakeV1.8", "windowfocus", "--sync"],
+                   check=True, timeout=10)
+    crop.queryComponent().grabFocus()
+    wait_for("the crop list's focus", lambda: crop.getState().contains(pyatspi.STATE_FOCUSED), 5)
+    pyatspi.Registry.generateKeyboardEvent(0xff54, None, pyatspi.KEY_SYM)  # Down
+    nxt = crops(root)[1]
+
+    def heard_change():
+        GLib.MainContext.default().iteration(False)
+        return nxt in changes and nxt in heard(crop)
+    wait_for("the change to %s heard (%s)" % (nxt, changes), heard_change, 5)
     # Qt's own button texts are Chinese, whatever LANG says.
     act(named(root, pyatspi.ROLE_PUSH_BUTTON, "试听"), "press", "click")
     ok = wait_for("the no-song box's 确定", lambda: named(app(), pyatspi.ROLE_PUSH_BUTTON, "确定"))

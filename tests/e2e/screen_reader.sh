@@ -4,7 +4,7 @@
 set -uo pipefail
 bin=$1 here=$(dirname "$0")
 skip() { echo "SKIP: $*"; exit 77; }
-command -v dbus-run-session >/dev/null || skip "no dbus-run-session"
+for t in dbus-run-session xdotool; do command -v $t >/dev/null || skip "no $t"; done
 py=/usr/bin/python3; [ -x $py ] || py=python3  # the system one, which has the Debian modules
 "$py" -c "import pyatspi" 2>/dev/null || skip "no python3-pyatspi"
 [ -e /usr/share/dbus-1/services/org.a11y.Bus.service ] || skip "no at-spi2-core"

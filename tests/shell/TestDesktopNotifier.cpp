@@ -1,14 +1,145 @@
 #include "shell/DesktopNotifier.h"
 
+#include <QXmlStreamReader>
+#include <QtDBus>
 #include <QtTest>
+
+namespace {
+
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kName = QStringLiteral("org.freedesktop.Notifications");
+
+// A notification service on a private peer connection. It records each Notify
+// call and answers it, turns it down ("refuses") or never answers ("silent").
+class FakeService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList caps{"body"};
+    QString mode = "answers";
+    int asked = 0;
+    QStringList calls; // body, expiry, urgency, first action
+public slots:
+    QStringList GetCapabilities() {
+        ++asked;
+        return caps;
+    }
+    uint Notify(const QString&, uint, const QString&, const QString&, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int expiry) {
+        calls << QStringLiteral("%1|%2|%3|%4")
+                     .arg(body)
+                     .arg(expiry)
+                     .arg(hints.value("urgency").toInt())
+                     .arg(actions.value(0));
+        if (mode == "refuses")
+            sendErrorReply(QDBusError::AccessDenied, "no");
+        else if (mode == "silent")
+            setDelayedReply(true);
+        return uint(calls.size());
+    }
+};
+
+// What a reader of body markup shows of a body, or "!" for one that is not plain text.
+QString Shown(const QString& body) {
+    QXmlStreamReader xml("<m>" + body + "</m>");
+    xml.readNextStartElement();
+    const QString text = xml.readElementText();
+    return xml.hasError() ? QStringLiteral("!") : text;
+}
+
+struct Rig {
+    FakeService service;
+    QDBusServer server{QStringLiteral("unix:tmpdir=") + QDir::tempPath()};
+    std::optional<QDBusConnection> peer;
+    std::unique_ptr<DesktopNotifier> notifier;
+    QStringList undelivered;
+    int clicks = 0;
+
+    Rig() {
+        QObject::connect(&server, &QDBusServer::newConnection, [this](const QDBusConnection& c) {
+            peer = c;
+            peer->registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
+        });
+        static int n = 0;
+        const QString name = QStringLiteral("notifier%1").arg(++n);
+        notifier = std::make_unique<DesktopNotifier>(
+            QDBusConnection::connectToPeer(server.address(), name), 300);
+        QObject::connect(
+            notifier.get(), &NotifierPort::undelivered,
+            [this](const QString& c, const QString& t) { undelivered << c + '|' + t; });
+        QObject::connect(notifier.get(), &NotifierPort::clicked, [this] { ++clicks; });
+    }
+    void click(uint id, const QString& action) {
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kName, "ActionInvoked");
+        signal << id << action;
+        peer->send(signal);
+    }
+};
+
+} // namespace
 
 class TestDesktopNotifier : public QObject {
     Q_OBJECT
 private slots:
-    // No bus, no service: the shell falls back to the tray.
-    void notifierWithoutBus() {
+    // Bodies show as typed; the ripe alert stays until dismissed; a refused or unanswered
+    // notification is told as undelivered, a delivered one is not.
+    void notify_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("markup");
+        QTest::addColumn<bool>("lasting");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<bool>("undelivered");
+        QTest::newRow("plain service, warning")
+            << "answers" << false << false << "-1|1|default" << false;
+        QTest::newRow("markup service, ripe")
+            << "answers" << true << true << "0|2|default" << false;
+        QTest::newRow("refused") << "refuses" << false << true << "0|2|default" << true;
+        QTest::newRow("never answered") << "silent" << true << false << "-1|1|default" << true;
+    }
+    void notify() {
+        QFETCH(QString, mode);
+        QFETCH(bool, markup);
+        QFETCH(bool, lasting);
+        Rig rig;
+        QTRY_VERIFY(rig.peer);
+        rig.service.mode = mode;
+        if (markup)
+            rig.service.caps << "body-markup";
+        const QString note = QStringLiteral("注：<b>x</b> &amp; y<i>");
+        // The second comes after the capabilities are known, and needs no second question.
+        QVERIFY(rig.notifier->notify("Fruitwake", note, lasting));
+        QTRY_COMPARE(rig.service.calls.size(), 1);
+        QVERIFY(rig.notifier->notify("Fruitwake", "second", lasting));
+        QTRY_COMPARE(rig.service.calls.size(), 2);
+        const QString body = rig.service.calls[0].section('|', 0, -4);
+        QCOMPARE(markup ? Shown(body) : body, note);
+        QTEST(rig.service.calls[0].section('|', -3), "call");
+        QCOMPARE(rig.service.asked, 1);
+        QFETCH(bool, undelivered);
+        QTest::qWait(undelivered ? 0 : 400); // past the bound
+        const QStringList expected{"Fruitwake|" + note, "Fruitwake|second"};
+        QTRY_COMPARE(rig.undelivered, undelivered ? expected : QStringList());
+    }
+
+    // Only a click on this program's own notification counts.
+    void click() {
+        Rig rig;
+        QTRY_VERIFY(rig.peer);
+        rig.notifier->notify("Fruitwake", "ripe", true);
+        QTRY_COMPARE(rig.service.calls.size(), 1);
+        QTest::qWait(50);
+        rig.click(2, "default");
+        rig.click(1, "other");
+        rig.click(1, "default");
+        QTRY_COMPARE(rig.clicks, 1);
+        QTest::qWait(50);
+        QCOMPARE(rig.clicks, 1);
+    }
+
+    // No bus: the shell tells through the tray at once.
+    void withoutBus() {
         DesktopNotifier notifier(QDBusConnection(QStringLiteral("nowhere")));
-        QVERIFY(!notifier.notify(QStringLiteral("Fruitwake"), QStringLiteral("ripe")));
+        QVERIFY(!notifier.notify("Fruitwake", "ripe", true));
     }
 };
 

@@ -22,13 +22,13 @@ public:
 };
 
 // A desktop notification service that is there ("on"), missing ("off"), or
-// turns each call down after accepting it ("refuses").
+// turns each call down after accepting it ("refuses"). Notes that expire end in "~".
 class FakeNotifier final : public NotifierPort {
 public:
-    bool notify(const QString& caption, const QString& text) override {
+    bool notify(const QString& caption, const QString& text, bool lasting) override {
         if (mode == "off")
             return false;
-        notes << caption + u'|' + QString(text).replace(u'\n', u'/');
+        notes << caption + u'|' + QString(text).replace(u'\n', u'/') + (lasting ? "" : "~");
         if (mode == "refuses")
             emit undelivered(caption, text);
         return true;
@@ -143,6 +143,11 @@ struct Rig {
             {"alert", [this] { enqueue("ripe"), shell.alertRaised(); }},
             {"two", [this] { enqueue("a b"); }},
             {"gap", [this] { enqueue("a b", true); }},
+            {"warn",
+             [this] {
+                 queue.enqueue({false, {{Alert::Kind::Warning, 0, {}, 0, "w"}}});
+             }},
+            {"click", [this] { emit notifier.clicked(); }},
             {"forward", [this] { shell.bringForward(); }},
             {"sigterm", [this] { shell.endOnSignal(SIGTERM); }},
             {"session", [this] { shell.requestEnd(ShellController::EndReason::SessionEnd); }},
@@ -222,6 +227,8 @@ private slots:
             "Fruitwake|ripe,Fruitwake|ripe Shown shown q0 a0 n0");
         row("refused: tray message", "refuses min quiet",
             "Fruitwake|ripe HiddenToTray hidden+icon q0 a0 n1");
+        row("warning expires, click brings forward", "notify min warn click",
+            "Fruitwake|w~ Shown shown q0 a0 n0");
         // A failed last save is told in a box when the user ends the program, and the end follows
         // its dismissal; a signal or the session's end only log it, and a signal ends an open box.
         row("failed save: close OK", "full close ok", "Ending shown q1 a0 n0 told x0");

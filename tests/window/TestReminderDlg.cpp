@@ -166,7 +166,7 @@ private slots:
     }
 
     // What a screen reader reads and does: value labels named by their
-    // values, combo boxes by their captions, a toggle acting as a click.
+    // values, a toggle acting as a click (combo boxes: tests/e2e/screen_reader.py).
     void screenReader() {
         Harness h;
         auto a11y = [&](Id id) { return QAccessible::queryAccessibleInterface(h.c(id)); };
@@ -189,9 +189,6 @@ private slots:
         QCOMPARE(a11y(Id::MusicLabel)->text(QAccessible::Name) +
                      a11y(Id::MusicLabel)->text(QAccessible::Description),
                  QStringLiteral("/music/a.mp3音乐："));
-        QCOMPARE(a11y(Id::Lead)->text(QAccessible::Name) + a11y(Id::Lead)->text(QAccessible::Value),
-                 QStringLiteral("距离成熟5"));
-        QCOMPARE(a11y(Id::Crop)->text(QAccessible::Name), QStringLiteral("作物选择："));
         h.click(Id::Add);
         QCOMPARE(h.table().row(0).cropName, QStringLiteral("瓶子树"));
         toggle(Id::FriendCrop);
