@@ -77,6 +77,10 @@ void QtWindowPort::showAndActivate() {
     if (!m_window)
         return;
     MinimiseWhenMapped::Cancel(m_window);
+    // Minimised by the window manager, the window is still normal in Qt's own
+    // request, so asking for normal would change nothing: minimised first.
+    if (m_window->isMinimized() && m_window->windowHandle())
+        m_window->windowHandle()->setWindowStates(Qt::WindowMinimized);
     m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     m_window->show();
     m_window->raise();
