@@ -39,12 +39,11 @@ start_fw() {
     (unset QT_QPA_PLATFORM; without_qt_wayland) 2>"$work/fw$n.log" &
   fi
   fw=$!
-  wait_eval "!!$W" true 200 || { echo "FAIL: no main window"; shell_eval "global.get_window_actors().map(a => a.meta_window.get_title()).join()"; cat "$work/fw$n.log"; exit 1; }
+  wait_eval "!!$W" true 200 || { echo "FAIL: no main window"; cat "$work/fw$n.log"; exit 1; }
   sleep 1 # settled
 }
 stop_fw() { kill "$fw"; wait "$fw" 2>/dev/null; }
 W=$(win_js 'FruitwakeV1.8*')
-minimised() { shell_eval "$W.minimized"; }
 # The shell's close button, then Cancel (the question closed by its frame).
 close_cancel() {
   shell_eval "$W.delete(global.get_current_time())" >/dev/null
@@ -56,7 +55,10 @@ restore() { shell_eval "$W.activate(global.get_current_time())" >/dev/null; wait
 
 xterm -title holder &
 wait_eval "!!$(win_js holder)" true 200 || { echo "FAIL: no xterm"; exit 1; }
-hold_focus() { shell_eval "$(win_js holder).activate(global.get_current_time())" >/dev/null; wait_eval 'global.display.focus_window.get_title()' '"holder"' 50; }
+hold_focus() {
+  shell_eval "$(win_js holder).activate(global.get_current_time())" >/dev/null
+  wait_eval 'global.display.focus_window.get_title()' '"holder"' 50
+}
 
 # The window, without a tray.
 "$tool" write "$data" $(( $(date +%s) + 86400 )) 1
