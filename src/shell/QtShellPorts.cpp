@@ -209,10 +209,11 @@ QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds) : TrayPort(parent)
         if (platform == u"xcb")
             QCoreApplication::instance()->installNativeEventFilter(this);
         // A tray over D-Bus (StatusNotifierItem) comes and goes with its watcher and host.
-        // The first answer is waited for (briefly), so a hidden start finds a tray there.
+        // The first answer is waited for, at most a quarter second (a stalled bus must not
+        // hold the start), so a hidden start finds a tray that is there.
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (bus.isConnected()) {
-            m_dbusTray = HostAnswer(bus.call(HostQuery(), QDBus::Block, 1000));
+            m_dbusTray = HostAnswer(bus.call(HostQuery(), QDBus::Block, 250));
             auto* watcher = new QDBusServiceWatcher(kWatcher, bus,
                                                     QDBusServiceWatcher::WatchForOwnerChange, this);
             connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
