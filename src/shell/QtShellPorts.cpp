@@ -78,9 +78,12 @@ void QtWindowPort::showAndActivate() {
         return;
     MinimiseWhenMapped::Cancel(m_window);
     // Minimised by the window manager, the window is still normal in Qt's own
-    // request, so asking for normal would change nothing: minimised first.
-    if (m_window->isMinimized() && m_window->windowHandle())
-        m_window->windowHandle()->setWindowStates(Qt::WindowMinimized);
+    // request, so asking for normal would change nothing: minimised first. Qt
+    // may not have heard of the minimise yet, but the window is no longer
+    // exposed then.
+    QWindow* handle = m_window->windowHandle();
+    if (handle && (m_window->isMinimized() || (m_window->isVisible() && !handle->isExposed())))
+        handle->setWindowStates(Qt::WindowMinimized);
     m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     m_window->show();
     m_window->raise();

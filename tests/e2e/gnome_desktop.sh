@@ -43,7 +43,7 @@ start_fw() {
   sleep 1 # settled
 }
 stop_fw() { kill "$fw"; wait "$fw" 2>/dev/null; }
-W=$(win_js 'FruitwakeV1.8*')
+W=$(win_js 'FruitwakeV*')
 # The shell's close button, then Cancel (the question closed by its frame).
 close_cancel() {
   shell_eval "$W.delete(global.get_current_time())" >/dev/null

@@ -42,7 +42,7 @@ start() {
     fw=$!
     win=""
     for _ in $(seq 100); do
-      win=$(xwininfo -root -tree | awk '/"FruitwakeV1.8/{print $1; exit}')
+      win=$(xwininfo -root -tree | awk '/"FruitwakeV/{print $1; exit}')
       [ -n "$win" ] && break
       sleep 0.1
     done
