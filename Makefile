@@ -14,6 +14,11 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   fonts-wqy-microhei xvfb xauth x11-utils libfaketime faketime \
   desktop-file-utils appstream dpkg-dev file valgrind qt6-translations-l10n \
   at-spi2-core python3-pyatspi dbus openbox trayer xdotool xterm xfonts-base python3-dbus python3-gi
+# GNOME Shell nested with its Xwayland, the AppIndicator tray and Qt on Wayland, for the
+# desktop tests.
+PACKAGES += gnome-shell gnome-shell-extension-appindicator xwayland dbus-bin libglib2.0-bin qt6-wayland
+# libxcb headers: the tray port asks X11 whether a tray is there.
+PACKAGES += libxcb1-dev
 # The package's own checks: lintian, and man-db to render the manual page.
 PACKAGES += lintian man-db
 

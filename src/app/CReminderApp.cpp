@@ -98,7 +98,7 @@ int CReminderApp::Run(bool startHidden) {
     shell.setNotifier(&notifier);
     shell.watchAlerts(&dlg.Desk().Alerts());
     connect(&dlg, &CReminderDlg::closeRequested, &shell, &ShellController::requestClose);
-    connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::requestMinimize);
+    connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::windowMinimized);
     connect(&dlg, &CReminderDlg::aboutRequested, &shell, &ShellController::requestAbout);
     connect(&signalWatch, &UnixSignals::received, &shell, &ShellController::endOnSignal);
     connect(&instance, &SingleInstance::activationRequested, &shell,

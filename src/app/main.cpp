@@ -1,5 +1,6 @@
 #include "app/CReminderApp.h"
 #include "app/CommandLine.h"
+#include "app/PlatformChoice.h"
 
 #include <cstdio>
 
@@ -11,6 +12,10 @@ int main(int argc, char** argv) {
         std::fputs(cl.err.toLocal8Bit().constData(), stderr);
         return cl.exitCode;
     }
+    const QString platform =
+        PlatformChoice::Choose(PlatformChoice::Current(), PlatformChoice::Installed());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.toLocal8Bit());
     CReminderApp app(argc, argv);
     return app.Run(cl.hidden);
 }

@@ -1,13 +1,21 @@
 #include "shell/QtAlertPresenter.h"
 
+#include "shell/QtShellPorts.h"
 #include "window/AppCaption.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <utility>
 
 QtAlertPresenter::QtAlertPresenter(std::function<void(const QString&)> bringForward,
                                    QObject* parent)
-    : AlertPresenter(parent), m_bringForward(std::move(bringForward)) {}
+    : AlertPresenter(parent), m_bringForward(std::move(bringForward)), m_mayShow([] {
+          return !WindowsComeUpFocused() ||
+                 QGuiApplication::applicationState() == Qt::ApplicationActive;
+      }) {
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &QtAlertPresenter::showWhenAllowed);
+}
 
 QtAlertPresenter::~QtAlertPresenter() {
     if (m_box) {
@@ -17,7 +25,14 @@ QtAlertPresenter::~QtAlertPresenter() {
 }
 
 void QtAlertPresenter::present(const AlertBatch& batch) {
-    const QString text = batch.boxText();
+    m_waiting = batch.boxText();
+    showWhenAllowed();
+}
+
+void QtAlertPresenter::showWhenAllowed() {
+    if (!m_waiting || !m_mayShow())
+        return;
+    const QString text = *std::exchange(m_waiting, std::nullopt);
     if (m_bringForward)
         m_bringForward(text);
     // Parentless, so the box can stand in front while the main window is

@@ -5,10 +5,17 @@
 
 #include <QAction>
 #include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QWindow>
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+#include <cstdlib>
 
 namespace {
 
@@ -70,6 +77,13 @@ void QtWindowPort::showAndActivate() {
     if (!m_window)
         return;
     MinimiseWhenMapped::Cancel(m_window);
+    // Minimised by the window manager, the window is still normal in Qt's own
+    // request, so asking for normal would change nothing: minimised first. Qt
+    // may not have heard of the minimise yet, but the window is no longer
+    // exposed then.
+    QWindow* handle = m_window->windowHandle();
+    if (handle && (m_window->isMinimized() || (m_window->isVisible() && !handle->isExposed())))
+        handle->setWindowStates(Qt::WindowMinimized);
     m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     m_window->show();
     m_window->raise();
@@ -126,45 +140,146 @@ bool QtWindowPort::isMinimized() const {
     return m_window && m_window->isMinimized();
 }
 
-QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds)
-    : TrayPort(parent), m_available(QSystemTrayIcon::isSystemTrayAvailable()) {
-    m_icon.setIcon(ProgramIcon::Icon());
-    m_icon.setToolTip(ShellController::TrayTip());
+bool QtWindowPort::isActive() const {
+    return m_window && m_window->isActiveWindow();
+}
+
+bool QtWindowPort::knowsIfMinimized() const {
+    return !WindowsComeUpFocused();
+}
+
+bool WindowsComeUpFocused() {
+    return QGuiApplication::platformName().startsWith(u"wayland");
+}
+
+namespace {
+
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+QDBusMessage HostQuery() {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    call << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    call.setAutoStartService(false); // asking starts no tray
+    return call;
+}
+
+bool HostAnswer(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage &&
+           reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+}
+
+// An XEmbed notification area: the owner of the _NET_SYSTEM_TRAY_S<screen> selection.
+bool XEmbedTrayPresent() {
+#if QT_CONFIG(xcb)
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    static const xcb_atom_t atom = [c] {
+        const QByteArray display = qgetenv("DISPLAY");
+        const qsizetype dot = display.lastIndexOf('.'), colon = display.lastIndexOf(':');
+        const QByteArray name =
+            "_NET_SYSTEM_TRAY_S" + (dot > colon ? display.mid(dot + 1) : QByteArray("0"));
+        xcb_intern_atom_reply_t* r =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.constData()), nullptr);
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(r);
+        return a;
+    }();
+    xcb_get_selection_owner_reply_t* r =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom), nullptr);
+    const bool owned = r && r->owner != XCB_WINDOW_NONE;
+    free(r);
+    return owned;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds) : TrayPort(parent) {
     connect(m_menu.addAction(CloseText()), &QAction::triggered, this, &TrayPort::closeChosen);
     connect(m_menu.addAction(AboutText()), &QAction::triggered, this, &TrayPort::aboutChosen);
-    m_icon.setContextMenu(&m_menu);
-    connect(&m_icon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                switch (reason) {
-                case QSystemTrayIcon::Trigger:
-                    emit activated(TrayActivation::Trigger);
-                    break;
-                case QSystemTrayIcon::Context:
-                    emit activated(TrayActivation::Context);
-                    break;
-                case QSystemTrayIcon::DoubleClick:
-                    emit activated(TrayActivation::DoubleClick);
-                    break;
-                case QSystemTrayIcon::MiddleClick:
-                    emit activated(TrayActivation::MiddleClick);
-                    break;
-                default:
-                    emit activated(TrayActivation::Unknown);
-                    break;
-                }
-            });
-    connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::poll);
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        // A tray over D-Bus (StatusNotifierItem) comes and goes with its watcher.
-        auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                                                QDBusConnection::sessionBus(),
-                                                QDBusServiceWatcher::WatchForOwnerChange, this);
-        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-                [this] { QTimer::singleShot(0, this, &QtTrayPort::poll); });
+    connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::look);
+    const QString platform = QGuiApplication::platformName();
+    m_watchesDesktop = platform == u"xcb" || platform.startsWith(u"wayland");
+    if (m_watchesDesktop) {
+        if (platform == u"xcb")
+            QCoreApplication::instance()->installNativeEventFilter(this);
+        // A tray over D-Bus (StatusNotifierItem) comes and goes with its watcher and host.
+        // The first answer is waited for, at most a quarter second (a stalled bus must not
+        // hold the start), so a hidden start finds a tray that is there.
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            m_dbusTray = HostAnswer(bus.call(HostQuery(), QDBus::Block, 250));
+            auto* watcher = new QDBusServiceWatcher(kWatcher, bus,
+                                                    QDBusServiceWatcher::WatchForOwnerChange, this);
+            connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                    &QtTrayPort::askDBusTray);
+            for (const char* name :
+                 {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+                bus.connect(QString(), kWatcherPath, kWatcher, QLatin1String(name), this,
+                            SLOT(askDBusTray()));
+        }
     } else if (pollMilliseconds > 0) {
         m_poll.start(pollMilliseconds);
     }
+    m_available = trayNow();
+    if (m_available)
+        icon();
+}
+
+// Qt settles once, for the whole run, whether its tray icons go over D-Bus, the
+// first time anything asks about a tray. So nothing asks before a tray is
+// there, and where a StatusNotifierItem host is, Qt finds it.
+bool QtTrayPort::trayNow() {
+    if (m_icon || !m_watchesDesktop)
+        return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_dbusTray || XEmbedTrayPresent();
+}
+
+QSystemTrayIcon& QtTrayPort::icon() {
+    if (!m_icon) {
+        m_icon = std::make_unique<QSystemTrayIcon>(ProgramIcon::Icon());
+        m_icon->setToolTip(ShellController::TrayTip());
+        m_icon->setContextMenu(&m_menu);
+        connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    switch (reason) {
+                    case QSystemTrayIcon::Trigger:
+                        emit activated(TrayActivation::Trigger);
+                        break;
+                    case QSystemTrayIcon::Context:
+                        emit activated(TrayActivation::Context);
+                        break;
+                    case QSystemTrayIcon::DoubleClick:
+                        emit activated(TrayActivation::DoubleClick);
+                        break;
+                    case QSystemTrayIcon::MiddleClick:
+                        emit activated(TrayActivation::MiddleClick);
+                        break;
+                    default:
+                        emit activated(TrayActivation::Unknown);
+                        break;
+                    }
+                });
+    }
+    return *m_icon;
+}
+
+void QtTrayPort::askDBusTray() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(HostQuery()), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
+        call->deleteLater();
+        m_dbusTray = HostAnswer(call->reply());
+        look();
+    });
 }
 
 bool QtTrayPort::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
@@ -173,7 +288,7 @@ bool QtTrayPort::nativeEventFilter(const QByteArray& type, void* message, qintpt
         const quint8 code = *static_cast<const quint8*>(message) & 0x7f;
         // Qt's own tray tracking sees the event after this filter.
         if (code == kDestroyNotify || code == kClientMessage)
-            QTimer::singleShot(0, this, &QtTrayPort::poll);
+            QTimer::singleShot(0, this, &QtTrayPort::look);
     }
     return false;
 }
@@ -181,36 +296,41 @@ bool QtTrayPort::nativeEventFilter(const QByteArray& type, void* message, qintpt
 QtTrayPort::~QtTrayPort() {
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
-    m_icon.hide();
-    m_icon.setContextMenu(nullptr);
+    if (m_icon) {
+        m_icon->hide();
+        m_icon->setContextMenu(nullptr);
+    }
 }
 
-void QtTrayPort::poll() {
-    const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+void QtTrayPort::look() {
+    const bool now = trayNow();
     if (now == m_available)
         return;
     m_available = now;
-    if (!now)
-        m_icon.hide();
+    if (now)
+        icon();
+    else if (m_icon)
+        m_icon->hide();
     emit availabilityChanged(now);
 }
 
 void QtTrayPort::showIcon(const QString& tip) {
-    m_icon.setToolTip(tip);
-    m_icon.show();
+    icon().setToolTip(tip);
+    m_icon->show();
 }
 
 void QtTrayPort::hideIcon() {
-    m_icon.hide();
+    if (m_icon)
+        m_icon->hide();
 }
 
 bool QtTrayPort::isIconVisible() const {
-    return m_icon.isVisible();
+    return m_icon && m_icon->isVisible();
 }
 
 void QtTrayPort::showMessage(const QString& title, const QString& text) {
-    if (QSystemTrayIcon::supportsMessages())
-        m_icon.showMessage(title, text, ProgramIcon::Icon(), 10000);
+    if (m_icon && QSystemTrayIcon::supportsMessages())
+        m_icon->showMessage(title, text, ProgramIcon::Icon(), 10000);
 }
 
 ShellController::Question MessageBoxQuestion(QWidget* owner) {

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 // The window port over the real main window.
 class QtWindowPort final : public WindowPort {
@@ -20,16 +21,22 @@ public:
     void showMinimized() override;
     bool isVisible() const override;
     bool isMinimized() const override;
+    bool isActive() const override;
+    bool knowsIfMinimized() const override;
 
 private:
     QPointer<QWidget> m_window;
 };
 
+// Wayland: a window that is shown or raised takes the keyboard focus (there is
+// no way to come up quietly), and the desktop never says it minimised one.
+bool WindowsComeUpFocused();
+
 // The tray port over QSystemTrayIcon, with the menu "关闭" and the About entry.
-// Qt does not announce a notification area coming or going. On X11 the X
-// events that can change it (a window destroyed, a tray's MANAGER message)
-// and a D-Bus tray's watcher coming or going make it look again, so a quiet
-// desktop wakes nothing; elsewhere it polls.
+// Qt does not announce a notification area coming or going. A D-Bus tray's
+// watcher or host coming or going, and on X11 the X events that can change it
+// (a window destroyed, a tray's MANAGER message), make it look again, so a
+// quiet desktop wakes nothing; elsewhere than X11 and Wayland it polls.
 class QtTrayPort final : public TrayPort, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
@@ -46,13 +53,20 @@ public:
     static QString AboutText() { return QString::fromUtf8("关于 Fruitwake(&A)..."); }
     QMenu* menu() { return &m_menu; }
 
+private slots:
+    void askDBusTray();
+
 private:
-    void poll();
+    void look();
+    bool trayNow();
+    QSystemTrayIcon& icon();
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
     QMenu m_menu;
-    QSystemTrayIcon m_icon;
+    std::unique_ptr<QSystemTrayIcon> m_icon; // made once there is a tray
     QTimer m_poll;
+    bool m_watchesDesktop = false;
+    bool m_dbusTray = false; // a StatusNotifierItem host, as last heard
     bool m_available = false;
 };
 

@@ -67,6 +67,11 @@ void ShellController::requestMinimize() {
     hideToTray();
 }
 
+void ShellController::windowMinimized() {
+    if (m_state == State::Shown && m_tray.isAvailable())
+        hideToTray();
+}
+
 bool ShellController::requestClose() {
     if (m_state == State::Ending)
         return true;
@@ -125,8 +130,11 @@ void ShellController::setNotifier(NotifierPort* notifier) {
     }
 }
 
+// Where the desktop does not say whether the window is minimised, one that is
+// not active may be out of sight: told once too often rather than missed.
 bool ShellController::outOfSight() const {
-    return m_state == State::HiddenToTray || !m_window.isVisible() || m_window.isMinimized();
+    return m_state == State::HiddenToTray || !m_window.isVisible() || m_window.isMinimized() ||
+           (!m_window.knowsIfMinimized() && !m_window.isActive());
 }
 
 void ShellController::tellDesktop(const QString& text, bool lasting) {

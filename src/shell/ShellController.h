@@ -63,6 +63,9 @@ public:
 
 public slots:
     void requestMinimize();
+    // The window was minimised (its button, the desktop, or Wayland handing our
+    // own request back): into the tray where there is one, else left so.
+    void windowMinimized();
     // Returns true when the window may really close (the program is ending);
     // otherwise the close event is to be ignored.
     bool requestClose();

@@ -16,6 +16,11 @@ public:
     virtual void showMinimized() = 0;
     virtual bool isVisible() const = 0;
     virtual bool isMinimized() const = 0;
+    // Whether the keyboard focus is in the window.
+    virtual bool isActive() const = 0;
+    // Whether isMinimized() can be trusted: Wayland never tells a window that
+    // the desktop minimised it.
+    virtual bool knowsIfMinimized() const = 0;
 };
 
 // How the tray icon was clicked; only a left click restores the window.

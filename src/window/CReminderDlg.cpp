@@ -68,7 +68,9 @@ CReminderDlg::~CReminderDlg() = default;
 
 void CReminderDlg::BuildControls() {
     setWindowTitle(Title());
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A top-level window, not a dialog: X11 makes a dialog without a parent
+    // transient for the whole program, and GNOME never minimises those.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     const QFont font = DialogUnits::DialogFont();

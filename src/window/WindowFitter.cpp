@@ -17,6 +17,11 @@ WindowFitter::WindowFitter(QWidget* window, QList<QWidget*> giveWay, int minGive
 }
 
 bool WindowFitter::eventFilter(QObject* watched, QEvent* event) {
+    // A window manager may frame the window where it asked to be, with no move
+    // to tell: the frame is known once the framed window is exposed.
+    if (watched == m_window->windowHandle() && event->type() == QEvent::Expose &&
+        frame() != m_fittedFrame)
+        fit();
     if (watched != m_window)
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Show) {
@@ -33,6 +38,7 @@ void WindowFitter::watchScreen() {
     if (m_watching || !handle)
         return;
     m_watching = true;
+    handle->installEventFilter(this);
     auto follow = [this](QScreen* screen) {
         if (screen)
             connect(screen, &QScreen::availableGeometryChanged, this, &WindowFitter::fit,

@@ -30,7 +30,7 @@ wait_for 'grep -q ready "$work/ready"' || fail "the fake notification service di
 note='<b>x</b> &amp; y<i>'
 "$tool" write "$XDG_DATA_HOME/fruitwake/foodinfo.dat" $(( $(date +%s) + 6 )) 1 "$note"
 "$bin" --hidden 2>"$work/stderr" &
-wait_for 'win=$(xdotool search --name "^FruitwakeV1.8")' || fail "no main window"
+wait_for 'win=$(xdotool search --name "^FruitwakeV")' || fail "no main window"
 wait_for '[ -s "$work/notes" ]' || fail "no notification"
 IFS='|' read -r _ _ _ body _ expiry _ actions <"$work/notes"
 # What a markup reader shows: the body's text, with no element in it.

@@ -128,7 +128,7 @@ try:
     pyatspi.Registry.registerEventListener(
         lambda e: changes.extend(heard(e.source)), "object:property-change:accessible-name")
     # Without a window manager the window gets the keyboard only when asked.
-    subprocess.run(["xdotool", "search", "--name", "^FruitwakeV1.8", "windowfocus", "--sync"],
+    subprocess.run(["xdotool", "search", "--name", "^FruitwakeV", "windowfocus", "--sync"],
                    check=True, timeout=10)
     crop.queryComponent().grabFocus()
     wait_for("the crop list's focus", lambda: crop.getState().contains(pyatspi.STATE_FOCUSED), 5)

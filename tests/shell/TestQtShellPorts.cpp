@@ -71,6 +71,21 @@ private slots:
         QTEST(answer, "answer");
         QVERIFY(!presenter.currentBox());
     }
+
+    // Where a window cannot come up without taking the focus, the window and the box wait
+    // until the user comes to Fruitwake.
+    void boxWaitsForTheUser() {
+        bool may = false;
+        QStringList forwarded;
+        QtAlertPresenter presenter([&forwarded](const QString& t) { forwarded << t; });
+        presenter.setMayShow([&may] { return may; });
+        presenter.present({false, {{Alert::Kind::Ripe, 0, {}, 0, "ripe"}}});
+        QVERIFY(!presenter.currentBox() && forwarded.isEmpty());
+        may = true;
+        emit qApp->applicationStateChanged(Qt::ApplicationActive);
+        QVERIFY(presenter.currentBox());
+        QCOMPARE(forwarded, QStringList{"ripe"});
+    }
 };
 
 QTEST_MAIN(TestQtShellPorts)

@@ -37,6 +37,24 @@ public:
     QStringList notes;
 };
 
+// The real window port, as X11 or as Wayland (which never says whether the
+// window is minimised), focused or not, counting the shell's minimise requests.
+class RigWindow final : public WindowPort {
+public:
+    explicit RigWindow(QWidget* w) : real(w) {}
+    void showAndActivate() override { real.showAndActivate(); }
+    void showInFront() override { real.showInFront(); }
+    void hide() override { real.hide(); }
+    void showMinimized() override { ++minimises, real.showMinimized(); }
+    bool isVisible() const override { return real.isVisible(); }
+    bool isMinimized() const override { return real.isMinimized(); }
+    bool isActive() const override { return active; }
+    bool knowsIfMinimized() const override { return !wayland; }
+    QtWindowPort real;
+    bool wayland = false, active = false;
+    int minimises = 0;
+};
+
 template <class E> QString Name(E value) {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
@@ -44,7 +62,7 @@ template <class E> QString Name(E value) {
 // The controller over a real window and a fake tray; "close" asks until "ok" or "cancel".
 struct Rig {
     QWidget widget;
-    QtWindowPort window{&widget};
+    RigWindow window{&widget};
     FakeTray tray;
     FakeNotifier notifier;
     ShellController shell{window, tray};
@@ -101,6 +119,15 @@ struct Rig {
             {"notify", [this] { notifier.mode = "on"; }},
             {"refuses", [this] { notifier.mode = "refuses"; }},
             {"min", [this] { shell.requestMinimize(); }},
+            {"winmin", // the window minimised by the desktop, or its own request handed back
+             [this] {
+                 widget.showMinimized();
+                 const int before = window.minimises;
+                 shell.windowMinimized();
+                 QCOMPARE(window.minimises, before);
+             }},
+            {"wayland", [this] { window.wayland = true; }},
+            {"focus", [this] { window.active = true; }},
             {"close", [this] { shell.requestClose(); }},
             {"ok", [this] { pending.takeFirst()(true); }},
             {"cancel", [this] { pending.takeFirst()(false); }},
@@ -175,6 +202,8 @@ private slots:
         row("no tray: minimise", "notray min", "Shown min q0 a0 n0");
         row("no tray: Cancel", "notray close cancel", "Shown min q1 a0 n0");
         row("no tray: restored by forward", "notray min forward", "Shown shown q0 a0 n0");
+        row("minimised by the desktop", "winmin", "HiddenToTray hidden+icon q0 a0 n0");
+        row("no tray: minimised by the desktop", "notray winmin", "Shown min q0 a0 n0");
         row("nothing after ending", "trayclose min left about alert forward",
             "Ending shown q0 a0 n0 TrayClose");
         row("second close while asking", "close close cancel", "HiddenToTray hidden+icon q1 a0 n0");
@@ -184,6 +213,10 @@ private slots:
         // Out of sight, every alert (one per catch-up batch) tells the desktop, boxes on or off;
         // a box brings the window back.
         row("shown: nobody told", "notify quiet alert two gap", "Shown shown q0 a0 n0");
+        // Wayland does not say whether the window is minimised: told unless it has the focus.
+        row("Wayland, focused: nobody told", "notify wayland focus quiet", "Shown shown q0 a0 n0");
+        row("Wayland, unfocused: told", "notify wayland quiet",
+            "Fruitwake|ripe Shown shown q0 a0 n0");
         row("boxes off: each told, stays hidden", "notify min quiet two",
             "Fruitwake|ripe,Fruitwake|a,Fruitwake|b HiddenToTray hidden+icon q0 a0 n0");
         row("catch-up batch told once", "notify min gap",
