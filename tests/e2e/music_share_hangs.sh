@@ -40,7 +40,7 @@ ripe=$(( $(date +%s) + 8 ))
 /usr/bin/python3 "$here/gui_pinger.py" $pid "$XDG_RUNTIME_DIR" >"$work/pings" & pinger=$!
 window=
 for _ in $(seq 50); do
-  xwininfo -root -tree | grep -q '"FruitwakeV1' && { window=yes; break; }
+  xwininfo -root -tree | grep -q '"FruitwakeV' && { window=yes; break; }
   sleep 0.1
 done
 [ -n "$window" ] || fail "no window within 5 s"
