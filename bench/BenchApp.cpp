@@ -35,13 +35,13 @@
 
 namespace {
 
-qint64 RealtimeNs() {
+qint64 realtimeNs() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-double ResidentMb() {
+double residentMb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -53,7 +53,7 @@ double ResidentMb() {
 
 // Reminders that ripen over 30 days from two hours on, so an idle run raises
 // nothing, not even a warning.
-StoreState MakeState(int n, bool expired) {
+StoreState makeState(int n, bool expired) {
     StoreState s;
     s.leadMinutes = 3;
     const qint64 now = QDateTime::currentSecsSinceEpoch();
@@ -89,7 +89,7 @@ public:
         if (watched == m_window && event->type() == QEvent::Paint && !m_seen) {
             m_seen = true;
             QTimer::singleShot(0, this, [this] {
-                m_doneNs = RealtimeNs();
+                m_doneNs = realtimeNs();
                 onDone();
             });
         }
@@ -112,7 +112,7 @@ struct RealWindow {
     CReminderDlg dlg{services()};
 
     DialogServices services() {
-        DialogServices s = DialogServices::System();
+        DialogServices s = DialogServices::system();
         s.chime = &chime;
         s.tuneDeck = &deck;
         s.presenter = &presenter;
@@ -122,15 +122,15 @@ struct RealWindow {
 
 // Ends the loop without asking the windows: the main window vetoes a quit
 // (closing it asks or hides it), which would leave the probe running.
-void EndLoop() {
+void endLoop() {
     QCoreApplication::exit(0);
 }
 
-int MakeData(int n, bool expired, int argc, char** argv) {
+int makeData(int n, bool expired, int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    CReminderApp::SetNames();
-    ReminderStore store(ReminderStore::DefaultPath());
-    const SaveResult r = store.save(MakeState(n, expired));
+    CReminderApp::setNames();
+    ReminderStore store(ReminderStore::defaultPath());
+    const SaveResult r = store.save(makeState(n, expired));
     if (!r.ok) {
         std::fprintf(stderr, "make-data: %s\n", qPrintable(r.error));
         return 1;
@@ -138,26 +138,26 @@ int MakeData(int n, bool expired, int argc, char** argv) {
     return 0;
 }
 
-int Startup(qint64 launchNs, int argc, char** argv) {
+int startup(qint64 launchNs, int argc, char** argv) {
     CReminderApp app(argc, argv);
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(2000, &app, EndLoop); };
+    paint.onDone = [&] { QTimer::singleShot(2000, &app, endLoop); };
     dlg.show();
     // Give up after a minute rather than hang when nothing is ever painted.
-    QTimer::singleShot(60000, &app, EndLoop);
+    QTimer::singleShot(60000, &app, endLoop);
     app.exec();
     if (!paint.doneNs()) {
         std::fprintf(stderr, "startup: the window was never painted\n");
         return 1;
     }
     std::printf("startup_ms %.1f\nrss_mb %.1f\nrows %d\n", double(paint.doneNs() - launchNs) / 1e6,
-                ResidentMb(), dlg.Desk().Table().count());
+                residentMb(), dlg.desk().table().count());
     return 0;
 }
 
-int Stall(int argc, char** argv) {
+int stall(int argc, char** argv) {
     CReminderApp app(argc, argv);
     // A beat every 2 ms from another thread; each one's wait in the queue is
     // how long the GUI thread was busy. Beats queued while the window is
@@ -166,11 +166,11 @@ int Stall(int argc, char** argv) {
     std::atomic<qint64> worst{0};
     std::thread beat([&] {
         while (!stop) {
-            const qint64 posted = RealtimeNs();
+            const qint64 posted = realtimeNs();
             QMetaObject::invokeMethod(
                 &app,
                 [&worst, posted] {
-                    const qint64 lag = RealtimeNs() - posted;
+                    const qint64 lag = realtimeNs() - posted;
                     qint64 w = worst.load();
                     while (lag > w && !worst.compare_exchange_weak(w, lag)) {
                     }
@@ -182,9 +182,9 @@ int Stall(int argc, char** argv) {
     RealWindow window;
     CReminderDlg& dlg = window.dlg;
     FirstPaint paint(&dlg);
-    paint.onDone = [&] { QTimer::singleShot(3000, &app, EndLoop); };
+    paint.onDone = [&] { QTimer::singleShot(3000, &app, endLoop); };
     dlg.show();
-    QTimer::singleShot(60000, &app, EndLoop);
+    QTimer::singleShot(60000, &app, endLoop);
     app.exec();
     stop = true;
     beat.join();
@@ -192,7 +192,7 @@ int Stall(int argc, char** argv) {
         std::fprintf(stderr, "stall: the window was never painted\n");
         return 1;
     }
-    std::printf("stall_ms %.1f\nrows %d\n", double(worst.load()) / 1e6, dlg.Desk().Table().count());
+    std::printf("stall_ms %.1f\nrows %d\n", double(worst.load()) / 1e6, dlg.desk().table().count());
     return 0;
 }
 
@@ -201,12 +201,12 @@ int Stall(int argc, char** argv) {
 int main(int argc, char** argv) {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "make-data" && argc > 2)
-        return MakeData(std::atoi(argv[2]), argc > 3 && QByteArray(argv[3]) == "expired", argc,
+        return makeData(std::atoi(argv[2]), argc > 3 && QByteArray(argv[3]) == "expired", argc,
                         argv);
     if (mode == "startup" && argc > 2)
-        return Startup(std::strtoll(argv[2], nullptr, 10), argc, argv);
+        return startup(std::strtoll(argv[2], nullptr, 10), argc, argv);
     if (mode == "stall")
-        return Stall(argc, argv);
+        return stall(argc, argv);
     std::fprintf(stderr, "usage: app_probe make-data <n> [expired] | startup <launch_ns> | "
                          "stall\n");
     return 2;

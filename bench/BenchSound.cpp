@@ -27,7 +27,7 @@ public:
     }
 };
 
-ReminderRow Row(qint64 ripe) {
+ReminderRow row(qint64 ripe) {
     return ReminderRow{26, QStringLiteral("满天星"), ripe - 90000, ripe, {}, 1, 0};
 }
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 5 && qstrcmp(argv[1], "--data") == 0) {
         const StoreState state{
-            QString::fromLocal8Bit(argv[4]), 5, {Row(QByteArray(argv[3]).toLongLong())}};
+            QString::fromLocal8Bit(argv[4]), 5, {row(QByteArray(argv[3]).toLongLong())}};
         return ReminderStore(QString::fromLocal8Bit(argv[2])).save(state).ok ? 0 : 1;
     }
     if (argc != 5) {
@@ -52,11 +52,11 @@ int main(int argc, char** argv) {
     CTuneDeck deck;
     ClosedAtOnce presenter;
     ReminderDesk desk({clock, chime, deck, presenter, [music] { return music; }, QString()});
-    desk.Start();
+    desk.start();
     if (music != QLatin1String("-"))
         desk.OnChooseMusic();
     for (int i = 0; i < count; ++i) {
-        desk.Table().append(Row(first + qint64(i) * gap));
+        desk.table().append(row(first + qint64(i) * gap));
     }
     // The chime lingers 2 s; played music is let go at its end.
     const qint64 quietAt = (first + qint64(count) * gap + 3) * 1000;

@@ -24,17 +24,17 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kRuns = 7;
 
-void Report(const char* name, double value, double target) {
+void report(const char* name, double value, double target) {
     std::printf("%s %.2f target<=%g %s\n", name, value, target, value <= target ? "OK" : "MISS");
     std::fflush(stdout);
 }
 
-double Median(std::vector<double> v) {
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-template <typename F> double MedianMs(F&& f) {
+template <typename F> double medianMs(F&& f) {
     std::vector<double> runs;
     for (int k = 0; k < kRuns; ++k) {
         QElapsedTimer t;
@@ -42,10 +42,10 @@ template <typename F> double MedianMs(F&& f) {
         f();
         runs.push_back(double(t.nsecsElapsed()) / 1e6);
     }
-    return Median(runs);
+    return median(runs);
 }
 
-double ResidentMb() {
+double residentMb() {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return -1;
@@ -56,7 +56,7 @@ double ResidentMb() {
 }
 
 // A realistic mix: catalogue names, mostly empty notes, a few friends' names.
-StoreState MakeState() {
+StoreState makeState() {
     StoreState s;
     s.musicPath = QStringLiteral("/home/user/音乐/闹钟.mp3");
     s.leadMinutes = 3;
@@ -87,34 +87,34 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("foodinfo.dat"));
-    const StoreState state = MakeState();
+    const StoreState state = makeState();
 
     QByteArray image;
-    Report("store.encode_100k_ms", MedianMs([&] { image = ReminderImage::Encode(state); }), 60);
+    report("store.encode_100k_ms", medianMs([&] { image = ReminderImage::encode(state); }), 60);
     LoadResult decoded;
-    Report("store.decode_100k_ms", MedianMs([&] { decoded = ReminderImage::Decode(image); }), 60);
+    report("store.decode_100k_ms", medianMs([&] { decoded = ReminderImage::decode(image); }), 60);
     if (decoded.status != LoadStatus::Whole || decoded.state.rows.size() != kRows) {
         std::fprintf(stderr, "decode gave %d rows, not whole\n", int(decoded.state.rows.size()));
         return 1;
     }
     std::printf("store.file_100k_mb %.1f\n", double(image.size()) / 1e6);
 
-    Report("store.save_100k_ms", MedianMs([&] {
-               const QByteArray bytes = ReminderImage::Encode(state);
+    report("store.save_100k_ms", medianMs([&] {
+               const QByteArray bytes = ReminderImage::encode(state);
                QFile f(path);
                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
                    f.write(bytes) != bytes.size() || !f.flush())
                    std::fprintf(stderr, "write failed\n");
            }),
            60);
-    Report("store.load_100k_ms", MedianMs([&] { decoded = ReminderStore(path).load(); }), 60);
+    report("store.load_100k_ms", medianMs([&] { decoded = ReminderStore(path).load(); }), 60);
     if (decoded.status != LoadStatus::Whole || decoded.state.rows.size() != kRows) {
         std::fprintf(stderr, "load gave %d rows, not whole\n", int(decoded.state.rows.size()));
         return 1;
     }
 
     ReminderStore store(dir.filePath(QStringLiteral("atomic/foodinfo.dat")));
-    std::printf("store.atomic_save_100k_ms %.2f\n", MedianMs([&] {
+    std::printf("store.atomic_save_100k_ms %.2f\n", medianMs([&] {
                     if (!store.save(state).ok)
                         std::fprintf(stderr, "atomic save failed\n");
                 }));
@@ -124,15 +124,15 @@ int main(int argc, char** argv) {
     image.clear();
     image.squeeze();
     malloc_trim(0);
-    const double before = ResidentMb();
+    const double before = residentMb();
     {
         ReminderTable table;
         {
             LoadResult loaded = ReminderStore(path).load();
             table.reset(std::move(loaded.state.rows));
         }
-        const double after = ResidentMb();
-        Report("store.table_100k_mb", after - before, 40);
+        const double after = residentMb();
+        report("store.table_100k_mb", after - before, 40);
         if (table.count() != kRows)
             return 1;
     }

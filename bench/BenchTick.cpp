@@ -24,12 +24,12 @@
 
 namespace {
 
-void Report(const char* name, double value, double target) {
+void report(const char* name, double value, double target) {
     std::printf("%s %.2f target<=%g %s\n", name, value, target, value <= target ? "OK" : "SLOW");
     std::fflush(stdout);
 }
 
-ReminderRow Row(qint64 ripe) {
+ReminderRow row(qint64 ripe) {
     ReminderRow r;
     r.cropIndex = 26;
     r.cropName = CropCatalogue::GetOrdinaryCrop(26).name;
@@ -39,7 +39,7 @@ ReminderRow Row(qint64 ripe) {
     return r;
 }
 
-void NoneDue(int rows, const char* name, double target) {
+void noneDue(int rows, const char* name, double target) {
     constexpr qint64 start = 1'700'000'000;
     ManualClock clock(start);
     ReminderTable table;
@@ -47,7 +47,7 @@ void NoneDue(int rows, const char* name, double target) {
     QVector<ReminderRow> all;
     all.reserve(rows);
     for (int i = 0; i < rows; ++i)
-        all.push_back(Row(start + 30 * 86400 + i % 86400));
+        all.push_back(row(start + 30 * 86400 + i % 86400));
     table.reset(std::move(all));
     const int ticks = 20000;
     for (int i = 0; i < 100; ++i) { // warm up
@@ -60,10 +60,10 @@ void NoneDue(int rows, const char* name, double target) {
         clock.advance(1);
         engine.tick();
     }
-    Report(name, double(t.nsecsElapsed()) / ticks / 1000.0, target);
+    report(name, double(t.nsecsElapsed()) / ticks / 1000.0, target);
 }
 
-void MassExpiry() {
+void massExpiry() {
     constexpr qint64 start = 1'700'000'000;
     double worst = 0;
     for (int run = 0; run < 3; ++run) {
@@ -73,7 +73,7 @@ void MassExpiry() {
         QVector<ReminderRow> all;
         all.reserve(100'000);
         for (int i = 0; i < 100'000; ++i) {
-            ReminderRow r = Row(i % 2 ? start + 86400 + i : start - 3600 - i);
+            ReminderRow r = row(i % 2 ? start + 86400 + i : start - 3600 - i);
             if (i % 2 == 0) { // a one-season crop that ripened while not running
                 r.cropIndex = 0;
                 r.cropName = CropCatalogue::GetOrdinaryCrop(0).name;
@@ -91,7 +91,7 @@ void MassExpiry() {
         }
         worst = std::max(worst, ms);
     }
-    Report("tick.mass_expiry_100k_ms", worst, 50);
+    report("tick.mass_expiry_100k_ms", worst, 50);
 }
 
 // The engine's clock ahead of the wall clock by an offset that can jump; the
@@ -106,7 +106,7 @@ public:
 
 class JumpWaker final : public Waker {
 public:
-    explicit JumpWaker(const JumpClock& clock) : m_clock(clock), m_real(Waker::System()) {
+    explicit JumpWaker(const JumpClock& clock) : m_clock(clock), m_real(Waker::system()) {
         connect(m_real.get(), &Waker::woke, this, &Waker::woke);
     }
     void wakeAt(qint64 second) override { m_real->wakeAt(second - m_clock.offset); }
@@ -119,12 +119,12 @@ private:
     std::unique_ptr<Waker> m_real;
 };
 
-qint64 NowUs() {
+qint64 nowUs() {
     using namespace std::chrono;
     return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-double Percentile(std::vector<double> v, double p) {
+double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     const size_t i = std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5));
     return v[i];
@@ -132,7 +132,7 @@ double Percentile(std::vector<double> v, double p) {
 
 // Alerts at successive seconds; latency from the due second (or, for one
 // that a jump passed, from the jump) to the alert.
-void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* p99) {
+void measureLatency(int alerts, bool hidden, qint64 jump, const char* p50, const char* p99) {
     JumpClock clock;
     ReminderTable table;
     TickEngine engine(table, clock, 5);
@@ -147,7 +147,7 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
     // With a jump: the first half before it, the third quarter in the
     // stretch it skips (raised at once), the last quarter after it.
     for (int i = 0; i < alerts; ++i)
-        table.append(Row(first + i + (jump && i >= alerts / 2 ? jump : 0)));
+        table.append(row(first + i + (jump && i >= alerts / 2 ? jump : 0)));
     qint64 jumpedUs = 0;
     // Timers of this run only: a leftover one must not end the next run.
     QTimer jumpAt, giveUp;
@@ -155,7 +155,7 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
     giveUp.setSingleShot(true);
     QObject::connect(&jumpAt, &QTimer::timeout, [&] {
         clock.offset += jump + alerts / 4;
-        jumpedUs = NowUs() + clock.offset * 1'000'000;
+        jumpedUs = nowUs() + clock.offset * 1'000'000;
         jumper->clockSet();
     });
     QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::quit(); });
@@ -163,7 +163,7 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
         jumpAt.start(1000 * (alerts / 2 + 2));
     std::vector<double> ms;
     QObject::connect(&engine, &TickEngine::alertsRaised, [&](const AlertBatch& b) {
-        const qint64 now = NowUs() + clock.offset * 1'000'000;
+        const qint64 now = nowUs() + clock.offset * 1'000'000;
         for (const Alert& a : b.alerts)
             ms.push_back(double(now - std::max(a.due * 1'000'000, jumpedUs)) / 1000.0);
         if (int(ms.size()) >= alerts)
@@ -178,8 +178,8 @@ void Latency(int alerts, bool hidden, qint64 jump, const char* p50, const char* 
         std::printf("%s %d target=all MISS\n", p99, int(ms.size()));
         return;
     }
-    Report(p50, Percentile(ms, 0.50), 20);
-    Report(p99, Percentile(ms, 0.99), 20);
+    report(p50, percentile(ms, 0.50), 20);
+    report(p99, percentile(ms, 0.99), 20);
 }
 
 } // namespace
@@ -195,16 +195,16 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--skip-latency"))
             latency = false;
     }
-    NoneDue(1'000, "tick.none_due_1k_us", 5);
-    NoneDue(100'000, "tick.none_due_100k_us", 20);
-    NoneDue(1'000'000, "tick.none_due_1m_us", 50);
-    MassExpiry();
+    noneDue(1'000, "tick.none_due_1k_us", 5);
+    noneDue(100'000, "tick.none_due_100k_us", 20);
+    noneDue(1'000'000, "tick.none_due_1m_us", 50);
+    massExpiry();
     if (latency) {
-        Latency(alerts, false, 0, "tick.alert_latency_p50_ms", "tick.alert_latency_p99_ms");
-        Latency(alerts, true, 0, "tick.alert_latency_hidden_p50_ms",
-                "tick.alert_latency_hidden_p99_ms");
-        Latency(alerts, true, 3600, "tick.alert_latency_hidden_jump_p50_ms",
-                "tick.alert_latency_hidden_jump_p99_ms");
+        measureLatency(alerts, false, 0, "tick.alert_latency_p50_ms", "tick.alert_latency_p99_ms");
+        measureLatency(alerts, true, 0, "tick.alert_latency_hidden_p50_ms",
+                       "tick.alert_latency_hidden_p99_ms");
+        measureLatency(alerts, true, 3600, "tick.alert_latency_hidden_jump_p50_ms",
+                       "tick.alert_latency_hidden_jump_p99_ms");
     }
     return 0;
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-void Check(bool ok, const char* what) {
+void check(bool ok, const char* what) {
     if (!ok) {
         std::fprintf(stderr, "round trip broken: %s\n", what);
         std::abort();
@@ -22,11 +22,11 @@ void Check(bool ok, const char* what) {
 }
 
 // What a text becomes once stored in a field of that many bytes.
-QString Stored(const QString& text, qsizetype maxBytes) {
-    return Cp936::Decode(Cp936::EncodeCut(text, maxBytes));
+QString stored(const QString& text, qsizetype maxBytes) {
+    return Cp936::decode(Cp936::encodeCut(text, maxBytes));
 }
 
-bool SameLoad(const LoadResult& a, const LoadResult& b) {
+bool sameLoad(const LoadResult& a, const LoadResult& b) {
     const auto sameRow = [](const ReminderRow& x, const ReminderRow& y) {
         return x.sameContent(y) && x.rowId == y.rowId;
     };
@@ -41,14 +41,14 @@ bool SameLoad(const LoadResult& a, const LoadResult& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ReminderImage;
     const LoadResult first =
-        Decode(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
-    Check((first.status == LoadStatus::Empty) == (size == 0), "empty status");
-    Check(first.status != LoadStatus::Missing, "decode never says missing");
-    Check((first.status == LoadStatus::Damaged) == !first.reason.isEmpty(), "reason");
-    Check(first.state.rows.size() * kUnit <= qsizetype(size), "more rows than bytes");
+        decode(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    check((first.status == LoadStatus::Empty) == (size == 0), "empty status");
+    check(first.status != LoadStatus::Missing, "decode never says missing");
+    check((first.status == LoadStatus::Damaged) == !first.reason.isEmpty(), "reason");
+    check(first.state.rows.size() * kUnit <= qsizetype(size), "more rows than bytes");
     const bool whole = first.status == LoadStatus::Whole;
     for (const ReminderRow& row : first.state.rows)
-        Check(!row.cropName.isEmpty() && row.seasonNo >= 1, "a record no writer makes was loaded");
+        check(!row.cropName.isEmpty() && row.seasonNo >= 1, "a record no writer makes was loaded");
 
     // Short reads of varying length, into pieces of one to four records.
     size_t at = 0;
@@ -58,38 +58,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         at += n;
         return qint64(n);
     };
-    const LoadResult pieces = size ? DecodeFrom(shortReads, qint64(size), kUnit * (1 + size % 4))
-                                   : Decode(QByteArrayView());
-    Check(SameLoad(pieces, first), "read in pieces");
+    const LoadResult pieces = size ? decodeFrom(shortReads, qint64(size), kUnit * (1 + size % 4))
+                                   : decode(QByteArrayView());
+    check(sameLoad(pieces, first), "read in pieces");
     if (size >= size_t(kHeaderEnd)) {
         const qint64 count = qFromLittleEndian<qint32>(data + kCountOffset);
-        Check(qint64(at) <= kFirstRecord + kUnit * std::max<qint64>(count, 1), "read past layout");
+        check(qint64(at) <= kFirstRecord + kUnit * std::max<qint64>(count, 1), "read past layout");
     }
 
-    const QByteArray image = Encode(first.state);
-    Check(image.size() == ImageSize(first.state.rows.size()), "image size");
+    const QByteArray image = encode(first.state);
+    check(image.size() == imageSize(first.state.rows.size()), "image size");
     // A whole file saved untouched is the same file, byte for byte.
-    Check(!whole || image == QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)),
+    check(!whole || image == QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)),
           "whole file kept exactly");
-    const LoadResult second = Decode(image);
-    Check(second.status == LoadStatus::Whole, "re-encoded file is whole");
-    Check(Encode(second.state) == image, "encoding is stable");
+    const LoadResult second = decode(image);
+    check(second.status == LoadStatus::Whole, "re-encoded file is whole");
+    check(encode(second.state) == image, "encoding is stable");
 
     const StoreState& a = first.state;
     const StoreState& b = second.state;
-    Check(b.leadMinutes == a.leadMinutes, "lead");
-    Check(b.musicPath == (whole ? a.musicPath : Stored(a.musicPath, kMaxMusicBytes)), "music");
-    Check(b.rows.size() == a.rows.size(), "row count");
+    check(b.leadMinutes == a.leadMinutes, "lead");
+    check(b.musicPath == (whole ? a.musicPath : stored(a.musicPath, kMaxMusicBytes)), "music");
+    check(b.rows.size() == a.rows.size(), "row count");
     for (qsizetype i = 0; i < a.rows.size(); ++i) {
         const ReminderRow& x = a.rows[i];
         const ReminderRow& y = b.rows[i];
         const qsizetype noteRoom = i == 0 ? kMaxFirstNoteBytes : kMaxNoteBytes;
-        Check(y.rowId == quint32(i) && x.rowId == quint32(i), "row ids");
-        Check(y.cropIndex == x.cropIndex, "crop index");
-        Check(y.cropName == (whole ? x.cropName : Stored(x.cropName, kMaxNameBytes)), "name");
-        Check(y.plant == x.plant && y.ripe == x.ripe, "times");
-        Check(y.seasonNo == x.seasonNo, "season");
-        Check(y.note == (whole ? x.note : Stored(x.note, noteRoom)), "note");
+        check(y.rowId == quint32(i) && x.rowId == quint32(i), "row ids");
+        check(y.cropIndex == x.cropIndex, "crop index");
+        check(y.cropName == (whole ? x.cropName : stored(x.cropName, kMaxNameBytes)), "name");
+        check(y.plant == x.plant && y.ripe == x.ripe, "times");
+        check(y.seasonNo == x.seasonNo, "season");
+        check(y.note == (whole ? x.note : stored(x.note, noteRoom)), "note");
     }
     return 0;
 }

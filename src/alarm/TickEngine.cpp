@@ -159,7 +159,7 @@ void TickEngine::tick() {
     const qint64 now = m_clock.now();
     m_lastNow = now;
 
-    emit clockTextChanged(TimeText::Format(now));
+    emit clockTextChanged(TimeText::format(now));
     m_table.setNow(now);
 
     struct Due {

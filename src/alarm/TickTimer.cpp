@@ -6,7 +6,7 @@ TickTimer::TickTimer(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &TickTimer::onTimeout);
-    setWaker(Waker::System());
+    setWaker(Waker::system());
 }
 
 void TickTimer::setWaker(std::unique_ptr<Waker> waker) {
@@ -74,7 +74,7 @@ void TickTimer::onWoke() {
     reaim();
 }
 
-int TickTimer::DelayToNextSecond(qint64 ms) {
+int TickTimer::delayToNextSecond(qint64 ms) {
     qint64 intoSecond = ms % 1000;
     if (intoSecond < 0)
         intoSecond += 1000;
@@ -82,15 +82,15 @@ int TickTimer::DelayToNextSecond(qint64 ms) {
 }
 
 void TickTimer::arm() {
-    m_timer.start(DelayToNextSecond(QDateTime::currentMSecsSinceEpoch()));
+    m_timer.start(delayToNextSecond(QDateTime::currentMSecsSinceEpoch()));
 }
 
 void TickTimer::onTimeout() {
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
     // Re-armed before the tick runs, so a slow tick does not delay the next one.
-    m_timer.start(DelayToNextSecond(ms));
+    m_timer.start(delayToNextSecond(ms));
     // Woken just short of the boundary: the armed wake-up a few ms on ticks.
-    if (DelayToNextSecond(ms) <= kEarlyMs)
+    if (delayToNextSecond(ms) <= kEarlyMs)
         return;
     emit tick();
 }

@@ -43,7 +43,7 @@ public:
 
     // Milliseconds from the wall-clock instant msecsSinceEpoch to the next
     // aim point (the next second's turn plus the slack).
-    static int DelayToNextSecond(qint64 msecsSinceEpoch);
+    static int delayToNextSecond(qint64 msecsSinceEpoch);
 
 signals:
     void tick();

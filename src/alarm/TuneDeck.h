@@ -25,10 +25,10 @@ public:
     // cannot play, no audio output).
     virtual bool Play() = 0;
     virtual void Close() = 0;
-    virtual State CurrentState() const = 0;
-    virtual QString Path() const = 0;
+    virtual State currentState() const = 0;
+    virtual QString path() const = 0;
 
-    bool IsActive() const { return CurrentState() != State::Closed; }
+    bool IsActive() const { return currentState() != State::Closed; }
 
     // The music may be wanted in a few seconds: open the file now so it
     // begins on its second. Let go again when nothing follows.

@@ -81,7 +81,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Waker> Waker::System() {
+std::unique_ptr<Waker> Waker::system() {
 #ifdef Q_OS_LINUX
     const int fd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd >= 0)

@@ -19,7 +19,7 @@ public:
     virtual qint64 wallNow() const;
 
     // timerfd on the real-time clock where there is one, else a QTimer.
-    static std::unique_ptr<Waker> System();
+    static std::unique_ptr<Waker> system();
 
 signals:
     void woke();

@@ -21,25 +21,25 @@
 #include <QMessageBox>
 
 CReminderApp::CReminderApp(int& argc, char** argv) : QApplication(argc, argv) {
-    SetNames();
-    setWindowIcon(ProgramIcon::Icon());
-    InstallQtChinese(this);
+    setNames();
+    setWindowIcon(ProgramIcon::icon());
+    installQtChinese(this);
 }
 
-void CReminderApp::SetNames() {
+void CReminderApp::setNames() {
     setApplicationName(QStringLiteral("fruitwake"));
     setOrganizationName(QString());
 }
 
-int CReminderApp::Run(bool startHidden) {
+int CReminderApp::run(bool startHidden) {
     // First of all: a signal during start-up is kept and ends the run as soon
     // as the loop runs, and no start-up step waits without limit.
     UnixSignals signalWatch;
-    const QString dataFile = ReminderStore::DefaultPath();
+    const QString dataFile = ReminderStore::defaultPath();
     // One Fruitwake per data file, so two writers never race on it.
     SingleInstance instance(dataFile);
     const auto tell = [&signalWatch](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, AppCaption(), text, QMessageBox::Ok);
+        QMessageBox box(icon, appCaption(), text, QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         connect(&signalWatch, &UnixSignals::received, &box, &QMessageBox::reject);
         box.exec();
@@ -69,7 +69,7 @@ int CReminderApp::Run(bool startHidden) {
         if (shellForAlerts)
             shellForAlerts->alertRaised();
     });
-    DialogServices services = DialogServices::System();
+    DialogServices services = DialogServices::system();
     services.chime = &chime;
     services.tuneDeck = &deck;
     services.presenter = &presenter;
@@ -79,24 +79,24 @@ int CReminderApp::Run(bool startHidden) {
     QtTrayPort trayPort;
     ShellController shell(windowPort, trayPort);
     shellForAlerts = &shell;
-    shell.setQuestion(MessageBoxQuestion(&dlg));
-    shell.setExitSaveNotice(MessageBoxNotice(&dlg));
+    shell.setQuestion(messageBoxQuestion(&dlg));
+    shell.setExitSaveNotice(messageBoxNotice(&dlg));
     // Ending, the desk's "retried later" report of a failed save is void: the
     // shell tells the last save's failure itself.
     connect(&shell, &ShellController::stateChanged, &dlg, [&dlg](ShellController::State state) {
         if (state == ShellController::State::Ending)
-            disconnect(&dlg.Desk(), &ReminderDesk::message, nullptr, nullptr);
+            disconnect(&dlg.desk(), &ReminderDesk::message, nullptr, nullptr);
     });
     shell.setSaveFunction([&dlg, dataFile] {
-        const auto r = dlg.Desk().SaveReminders();
+        const auto r = dlg.desk().SaveReminders();
         return ShellController::SaveResult{r.ok, r.error, dataFile};
     });
     shell.setExitFunction([] { QCoreApplication::exit(0); });
-    shell.setAboutFunction([&dlg] { CAboutBox::Open(&dlg); });
+    shell.setAboutFunction([&dlg] { CAboutBox::showFor(&dlg); });
     shell.watchApplication(this);
     DesktopNotifier notifier;
     shell.setNotifier(&notifier);
-    shell.watchAlerts(&dlg.Desk().Alerts());
+    shell.watchAlerts(&dlg.desk().alerts());
     connect(&dlg, &CReminderDlg::closeRequested, &shell, &ShellController::requestClose);
     connect(&dlg, &CReminderDlg::minimiseRequested, &shell, &ShellController::windowMinimized);
     connect(&dlg, &CReminderDlg::aboutRequested, &shell, &ShellController::requestAbout);
@@ -106,12 +106,12 @@ int CReminderApp::Run(bool startHidden) {
 
     // Taken over while hung: not one write more; told once, then the end
     // (while ending already, the exit save's report tells it).
-    dlg.Desk().Persistence()->setWriteFence([&instance] { return instance.holdsGuard(); });
+    dlg.desk().persistence()->setWriteFence([&instance] { return instance.holdsGuard(); });
     connect(&instance, &SingleInstance::guardLost, &shell, [&] {
         if (shell.state() == ShellController::State::Ending)
             return;
         shell.setSaveFunction({});
-        dlg.Desk().SecondTimer().stop();
+        dlg.desk().secondTimer().stop();
         dlg.hide();
         trayPort.hideIcon();
         if (!QStringList{"offscreen", "minimal"}.contains(platformName()))
@@ -123,7 +123,7 @@ int CReminderApp::Run(bool startHidden) {
     });
     // The display going away ends the process inside the toolkit: the pending
     // change is saved on the way out.
-    const ExitHook lastSave([&dlg] { dlg.Desk().SaveReminders(); });
+    const ExitHook lastSave([&dlg] { dlg.desk().SaveReminders(); });
 
     if (startHidden)
         shell.requestMinimize(); // into the tray, or minimised where there is none

@@ -10,7 +10,7 @@ public:
     CReminderApp(int& argc, char** argv);
 
     // Shows the main window (or starts in the tray) and returns when it has ended.
-    int Run(bool startHidden = false);
+    int run(bool startHidden = false);
 
-    static void SetNames();
+    static void setNames();
 };

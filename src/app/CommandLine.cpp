@@ -29,14 +29,14 @@ const char* const kToolkitFlags[] = {"reverse", "widgetcount", "sync", "nograb",
 
 } // namespace
 
-QStringList FromArgv(int argc, const char* const* argv) {
+QStringList fromArgv(int argc, const char* const* argv) {
     QStringList args;
     for (int i = 0; i < argc && argv && argv[i]; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     return args;
 }
 
-Outcome Parse(const QStringList& arguments) {
+Outcome parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8("Fruitwake：农场游戏作物成熟提醒"));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -16,7 +16,7 @@ struct Outcome {
 };
 
 // arguments[0] is the program's name.
-Outcome Parse(const QStringList& arguments);
-QStringList FromArgv(int argc, const char* const* argv);
+Outcome parse(const QStringList& arguments);
+QStringList fromArgv(int argc, const char* const* argv);
 
 } // namespace CommandLine

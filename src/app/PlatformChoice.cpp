@@ -8,7 +8,7 @@
 
 namespace PlatformChoice {
 
-QString Choose(const Environment& env, const QStringList& installed) {
+QString choose(const Environment& env, const QStringList& installed) {
     const auto set = [&env](const char* name) { return !env.value(QLatin1String(name)).isEmpty(); };
     const QStringList desktops = (env.value(QStringLiteral("XDG_CURRENT_DESKTOP")) + u':' +
                                   env.value(QStringLiteral("XDG_SESSION_DESKTOP")))
@@ -38,7 +38,7 @@ QString Choose(const Environment& env, const QStringList& installed) {
     return list.join(u';');
 }
 
-Environment Current() {
+Environment current() {
     Environment env;
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE",
                              "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP"})
@@ -46,7 +46,7 @@ Environment Current() {
     return env;
 }
 
-QStringList Installed() {
+QStringList installed() {
     QStringList dirs{qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH")};
     for (const QString& path :
          qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts))

@@ -19,13 +19,13 @@ using Environment = QHash<QString, QString>;
 // - A choice of the user's comes first, followed by the platforms the session
 //   offers that it does not name, so one that is not installed or cannot
 //   connect falls back instead of aborting.
-QString Choose(const Environment& env, const QStringList& installed);
+QString choose(const Environment& env, const QStringList& installed);
 
 // The variables Choose reads, from the process's environment.
-Environment Current();
+Environment current();
 
 // The keys of the platform plugins Qt would find, in lower case, read from the
 // plugins' metadata (nothing is loaded).
-QStringList Installed();
+QStringList installed();
 
 } // namespace PlatformChoice

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool InstallQtChinese(QCoreApplication* app) {
+bool installQtChinese(QCoreApplication* app) {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     bool all = true;
     for (const char* catalogue : {"qtbase_zh_CN", "qtmultimedia_zh_CN"}) {

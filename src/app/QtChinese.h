@@ -5,4 +5,4 @@ class QCoreApplication;
 // Qt's own texts (box buttons, the file chooser, the calendar, sound errors)
 // in Chinese, as the rest of the window is, whatever the user's locale.
 // Returns whether both of Qt's catalogues were found.
-bool InstallQtChinese(QCoreApplication* app);
+bool installQtChinese(QCoreApplication* app);

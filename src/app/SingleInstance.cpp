@@ -20,7 +20,7 @@ constexpr qint64 kAnswerWithinMs = 5000;
 constexpr int kNames = 8;
 
 // Anyone may bind an abstract name: only a peer of this user counts.
-bool SameUser(qintptr fd) {
+bool sameUser(qintptr fd) {
     ucred peer{};
     socklen_t size = sizeof peer;
     return ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
@@ -115,9 +115,9 @@ bool SingleInstance::ask(const QStringList& names, bool askForward, QStringList*
         auto socket = std::make_unique<QLocalSocket>();
         socket->setSocketOptions(QLocalSocket::AbstractNamespaceOption);
         socket->connectToServer(name);
-        if (!socket->waitForConnected(250) || !SameUser(socket->socketDescriptor()))
+        if (!socket->waitForConnected(250) || !sameUser(socket->socketDescriptor()))
             continue;
-        socket->write(askForward ? ActivateMessage() : PingMessage());
+        socket->write(askForward ? activateMessage() : pingMessage());
         socket->waitForBytesWritten(250);
         peers.push_back(std::move(socket));
         waiting << name;
@@ -131,7 +131,7 @@ bool SingleInstance::ask(const QStringList& names, bool askForward, QStringList*
             QLocalSocket& peer = *peers[i];
             if (!peer.canReadLine())
                 peer.waitForReadyRead(20);
-            if (peer.canReadLine() && peer.readLine(16) == AnswerMessage())
+            if (peer.canReadLine() && peer.readLine(16) == answerMessage())
                 return true;
             if (peer.state() != QLocalSocket::ConnectedState && !peer.canReadLine()) {
                 peers.erase(peers.begin() + qsizetype(i));
@@ -148,7 +148,7 @@ bool SingleInstance::ask(const QStringList& names, bool askForward, QStringList*
 void SingleInstance::onNewConnection() {
     while (QLocalSocket* peer = m_server.nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        if (!SameUser(peer->socketDescriptor())) {
+        if (!sameUser(peer->socketDescriptor())) {
             peer->abort();
             continue;
         }
@@ -162,13 +162,13 @@ void SingleInstance::onNewConnection() {
             const QByteArray line = peer->readLine(64);
             // Answered at once, before the window comes forward; a copy that
             // was taken over answers no one.
-            const bool known = line == ActivateMessage() || line == PingMessage();
+            const bool known = line == activateMessage() || line == pingMessage();
             if (known && holdsGuard()) {
-                peer->write(AnswerMessage());
+                peer->write(answerMessage());
                 peer->flush();
             }
             peer->disconnectFromServer();
-            if (line == ActivateMessage() && !m_lost)
+            if (line == activateMessage() && !m_lost)
                 emit activationRequested();
         };
         connect(peer, &QLocalSocket::readyRead, this, read);

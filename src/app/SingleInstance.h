@@ -34,10 +34,10 @@ public:
     QString lockPath() const { return m_lock.path(); }
     QString errorText() const { return m_error; }
 
-    static QByteArray ActivateMessage() { return QByteArrayLiteral("activate\n"); }
+    static QByteArray activateMessage() { return QByteArrayLiteral("activate\n"); }
     // Asks only whether the first is alive, as a hidden start does.
-    static QByteArray PingMessage() { return QByteArrayLiteral("ping\n"); }
-    static QByteArray AnswerMessage() { return QByteArrayLiteral("ok\n"); }
+    static QByteArray pingMessage() { return QByteArrayLiteral("ping\n"); }
+    static QByteArray answerMessage() { return QByteArrayLiteral("ok\n"); }
 
 signals:
     void activationRequested();

@@ -20,7 +20,7 @@ namespace {
 int g_fds[2] = {-1, -1};
 struct sigaction g_previous[3];
 
-void OnSignal(int signalNumber) {
+void onSignal(int signalNumber) {
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // Non-blocking: with the pipe full the signal is already on its way.
@@ -30,7 +30,7 @@ void OnSignal(int signalNumber) {
 
 std::function<void()>* g_atExit = nullptr;
 
-void RunAtExit() {
+void runAtExit() {
     const auto* app = QCoreApplication::instance();
     if (!g_atExit || !app || QThread::currentThread() != app->thread())
         return;
@@ -43,7 +43,7 @@ void RunAtExit() {
 ExitHook::ExitHook(std::function<void()> atExit) : m_atExit(std::move(atExit)) {
     // Registered once the program is put together: handlers run before the
     // statics made earlier are torn down.
-    static const int registered = std::atexit(RunAtExit);
+    static const int registered = std::atexit(runAtExit);
     Q_UNUSED(registered);
     g_atExit = &m_atExit;
 }
@@ -53,7 +53,7 @@ ExitHook::~ExitHook() {
         g_atExit = nullptr;
 }
 
-QList<int> UnixSignals::Handled() {
+QList<int> UnixSignals::handled() {
     return {SIGTERM, SIGINT, SIGHUP};
 }
 
@@ -74,21 +74,21 @@ UnixSignals::UnixSignals(QObject* parent) : QObject(parent) {
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &UnixSignals::drain);
 
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    const QList<int> handled = Handled();
-    for (int i = 0; i < handled.size(); ++i)
-        ::sigaction(handled[i], &action, &g_previous[i]);
+    const QList<int> numbers = handled();
+    for (int i = 0; i < numbers.size(); ++i)
+        ::sigaction(numbers[i], &action, &g_previous[i]);
     m_active = true;
 }
 
 UnixSignals::~UnixSignals() {
     if (!m_active)
         return;
-    const QList<int> handled = Handled();
-    for (int i = 0; i < handled.size(); ++i)
-        ::sigaction(handled[i], &g_previous[i], nullptr);
+    const QList<int> numbers = handled();
+    for (int i = 0; i < numbers.size(); ++i)
+        ::sigaction(numbers[i], &g_previous[i], nullptr);
     m_notifier.reset();
     ::close(g_fds[0]);
     ::close(g_fds[1]);

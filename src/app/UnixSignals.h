@@ -17,7 +17,7 @@ public:
     explicit UnixSignals(QObject* parent = nullptr);
     ~UnixSignals() override;
 
-    static QList<int> Handled();
+    static QList<int> handled();
     bool isActive() const { return m_active; }
 
 signals:

@@ -47,11 +47,11 @@ qint64 SpanPlantToStage(const CropSpec& c, int stage, int seasonIndex) {
     }
 }
 
-QString UnstorableText() {
+QString unstorableText() {
     return QStringLiteral("计算出的时间超出了可保存的范围（1970-01-01 至 2038-01-19）。");
 }
 
-qint64 LeadingInteger(const QString& text) {
+qint64 leadingInteger(const QString& text) {
     constexpr qint64 kCap = 1'000'000'000;
     qsizetype i = 0;
     while (i < text.size() && text[i].isSpace())
@@ -70,8 +70,8 @@ qint64 LeadingInteger(const QString& text) {
 FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText, const QString& minutesText,
                             int cropIndex, const QString& cropName, int stage, int seasonIndex) {
     FriendTimes out;
-    const qint64 hours = LeadingInteger(hoursText);
-    const qint64 minutes = LeadingInteger(minutesText);
+    const qint64 hours = leadingInteger(hoursText);
+    const qint64 minutes = leadingInteger(minutesText);
     if (hours < 0 || hours > kMaxFriendHours || minutes < 0 || minutes > kMaxFriendMinutes) {
         out.error = QStringLiteral("好友果实的剩余时间无效：小时应在0到%1之间，分钟应在0到%2之间。")
                         .arg(kMaxFriendHours)
@@ -83,8 +83,8 @@ FriendTimes FriendCropTimes(qint64 reference, const QString& hoursText, const QS
     out.ripe = reference + remaining + SpanStageToRipe(crop, stage, seasonIndex);
     out.plant = reference + remaining - SpanPlantToStage(crop, stage, seasonIndex);
     out.seasonNo = seasonIndex + 1;
-    if (!TimeText::IsStorable(out.plant) || !TimeText::IsStorable(out.ripe)) {
-        out.error = UnstorableText();
+    if (!TimeText::isStorable(out.plant) || !TimeText::isStorable(out.ripe)) {
+        out.error = unstorableText();
         return out;
     }
     out.ok = true;

@@ -18,7 +18,7 @@ qint64 SpanStageToRipe(const CropSpec& crop, int stage, int seasonIndex);
 qint64 SpanPlantToStage(const CropSpec& crop, int stage, int seasonIndex);
 
 // Why a reminder whose times the data file cannot hold is refused.
-QString UnstorableText();
+QString unstorableText();
 
 // Friend-mode input is bounded so that no arithmetic can overflow and every
 // result stays a real game time.
@@ -27,7 +27,7 @@ constexpr qint64 kMaxFriendMinutes = 9999;
 
 // The leading integer of a field (optional sign, digits); empty counts as 0.
 // Saturates far beyond the bounds above instead of overflowing.
-qint64 LeadingInteger(const QString& text);
+qint64 leadingInteger(const QString& text);
 
 struct FriendTimes {
     bool ok = false;

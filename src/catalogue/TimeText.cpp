@@ -4,7 +4,7 @@
 
 namespace TimeText {
 
-QString Format(qint64 secs) {
+QString format(qint64 secs) {
     return QDateTime::fromSecsSinceEpoch(secs, Qt::LocalTime).toString(u"yyyy-MM-dd HH:mm:ss");
 }
 

@@ -11,12 +11,12 @@ namespace TimeText {
 constexpr qint64 kMinStorable = 0;
 constexpr qint64 kMaxStorable = std::numeric_limits<qint32>::max();
 
-inline bool IsStorable(qint64 t) {
+inline bool isStorable(qint64 t) {
     return t >= kMinStorable && t <= kMaxStorable;
 }
 
 // "yyyy-MM-dd HH:mm:ss" in local time, for display only: instants are never
 // read back from their texts.
-QString Format(qint64 secs);
+QString format(qint64 secs);
 
 } // namespace TimeText

@@ -6,17 +6,17 @@ namespace {
 constexpr int kLookedAtBytes = 19;
 
 // Bytes a character takes in the double-byte code page: ASCII one, the rest two.
-int CodePageBytes(char32_t ch) {
+int codePageBytes(char32_t ch) {
     return ch < 0x80 ? 1 : 2;
 }
 
 } // namespace
 
 CDigitGateEdit::CDigitGateEdit(QWidget* parent) : QLineEdit(parent) {
-    connect(this, &QLineEdit::textChanged, this, &CDigitGateEdit::OnChange);
+    connect(this, &QLineEdit::textChanged, this, &CDigitGateEdit::onChange);
 }
 
-std::optional<QString> CDigitGateEdit::Filter(const QString& text) {
+std::optional<QString> CDigitGateEdit::filter(const QString& text) {
     QString out;
     bool pointAllowed = true;
     bool changed = false;
@@ -24,7 +24,7 @@ std::optional<QString> CDigitGateEdit::Filter(const QString& text) {
     for (const char32_t ch : text.toUcs4()) {
         if (bytes >= kLookedAtBytes)
             break;
-        bytes += CodePageBytes(ch);
+        bytes += codePageBytes(ch);
         if (ch == U'.') {
             if (pointAllowed)
                 out.append(QLatin1Char('.'));
@@ -48,15 +48,15 @@ std::optional<QString> CDigitGateEdit::Filter(const QString& text) {
     return out;
 }
 
-void CDigitGateEdit::OnChange() {
-    const std::optional<QString> filtered = Filter(text());
+void CDigitGateEdit::onChange() {
+    const std::optional<QString> filtered = filter(text());
     if (!filtered)
         return;
     // The caret stays after what was kept in front of it, so that typing goes on
     // where it was. The filter works left to right: the kept part of the text in
     // front of the caret is the front of the result.
     const QString before = text().left(cursorPosition());
-    const qsizetype kept = Filter(before).value_or(before).size();
+    const qsizetype kept = filter(before).value_or(before).size();
     // Setting the text comes back here once more and then finds nothing to drop.
     setText(*filtered);
     setCursorPosition(int(std::min(kept, filtered->size())));

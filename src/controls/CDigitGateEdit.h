@@ -10,8 +10,8 @@ public:
     explicit CDigitGateEdit(QWidget* parent = nullptr);
 
     // The corrected text, or nullopt when the text is acceptable as it is.
-    static std::optional<QString> Filter(const QString& text);
+    static std::optional<QString> filter(const QString& text);
 
 private:
-    void OnChange();
+    void onChange();
 };

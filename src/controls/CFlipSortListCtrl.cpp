@@ -21,7 +21,7 @@ CFlipSortListCtrl::CFlipSortListCtrl(QWidget* parent) : QTableView(parent) {
     header->setHighlightSections(false);
     header->setMinimumSectionSize(0);
     header->setStretchLastSection(false);
-    connect(header, &QHeaderView::sectionClicked, this, &CFlipSortListCtrl::OnColumnClick);
+    connect(header, &QHeaderView::sectionClicked, this, &CFlipSortListCtrl::onColumnClick);
     // Keep the selection visible while the view has no focus.
     QPalette pal = palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -34,7 +34,7 @@ void CFlipSortListCtrl::setColumnWidths(const QList<int>& widths) {
         setColumnWidth(c, std::max(0, widths.at(c)));
 }
 
-void CFlipSortListCtrl::OnColumnClick(int column) {
+void CFlipSortListCtrl::onColumnClick(int column) {
     if (column == m_nSortColumn) {
         m_bAscending = !m_bAscending;
     } else {

@@ -16,11 +16,11 @@ public:
 
     void setColumnWidths(const QList<int>& widths);
 
-    bool IsAscending() const { return m_bAscending; }
-    int SortColumn() const { return m_nSortColumn; }
+    bool isAscending() const { return m_bAscending; }
+    int sortColumn() const { return m_nSortColumn; }
 
     // Same as a click on header c.
-    void OnColumnClick(int column);
+    void onColumnClick(int column);
 
 signals:
     // A left click on a row, or -1 for a click on no row.

@@ -10,8 +10,8 @@ public:
     explicit CInkStatic(QWidget* parent = nullptr);
     explicit CInkStatic(const QString& text, QWidget* parent = nullptr);
 
-    QColor TextColor() const { return m_clrText; }
-    bool IsTransparent() const { return m_bTransparent; }
+    QColor textColor() const { return m_clrText; }
+    bool isTransparent() const { return m_bTransparent; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

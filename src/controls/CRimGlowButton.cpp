@@ -26,7 +26,7 @@ const QColor kEmbossShadow(128, 128, 128);
 
 // A pen line from `from` up to, not including, `to` (one of the coordinates
 // equal), `width` pixels thick and centred on it, as filled pixels.
-QRect LineCells(QPoint from, QPoint to, int width) {
+QRect lineCells(QPoint from, QPoint to, int width) {
     const int lo = -(width / 2);
     if (from.x() == to.x()) {
         const int step = to.y() > from.y() ? 1 : -1;
@@ -42,7 +42,7 @@ QRect LineCells(QPoint from, QPoint to, int width) {
     return QRect(left, from.y() + lo, right - left + 1, width);
 }
 
-qreal TargetPixelRatio(const QWidget* widget, QPainter& target) {
+qreal targetPixelRatio(const QWidget* widget, QPainter& target) {
     qreal ratio = widget->devicePixelRatioF();
     // Painting may be redirected (render() into an image): follow that device.
     if (QPaintEngine* engine = target.paintEngine())
@@ -61,7 +61,7 @@ CRimGlowButton::CRimGlowButton(const QString& text, QWidget* parent) : QPushButt
     setAttribute(Qt::WA_Hover);
 }
 
-QColor CRimGlowButton::FaceColor(bool hover, bool lit, int i) {
+QColor CRimGlowButton::faceColor(bool hover, bool lit, int i) {
     i = std::clamp(i, 0, 63);
     const int a = 255 - i / (hover ? 4 : 3);
     const int b = 255 - i / (lit ? (hover ? 3 : 4) : 5);
@@ -99,7 +99,7 @@ void CRimGlowButton::changeEvent(QEvent* event) {
 
 void CRimGlowButton::paintEvent(QPaintEvent*) {
     QPainter target(this);
-    const qreal ratio = TargetPixelRatio(this, target);
+    const qreal ratio = targetPixelRatio(this, target);
     // Drawn off screen first and copied in one go, so the button never flickers.
     QPixmap buffer((QSizeF(size()) * ratio).toSize());
     buffer.setDevicePixelRatio(ratio);
@@ -171,7 +171,7 @@ void CRimGlowButton::PaintFace(QPainter& p, const QRect& face) const {
     QColor brushes[64];
     const bool hover = m_bHover && isEnabled();
     for (int i = 0; i < 64; ++i)
-        brushes[i] = FaceColor(hover, m_bLit, i);
+        brushes[i] = faceColor(hover, m_bLit, i);
     for (int k = 0; k <= h; ++k)
         p.fillRect(QRect(left, top + k, right - left, 1), brushes[k * 63 / h]);
 }
@@ -183,11 +183,11 @@ void CRimGlowButton::PaintRim(QPainter& p, const QRect& face) const {
     const int bottom = face.bottom();
     const bool hover = m_bHover && isEnabled();
     const bool focusSet = m_bFocused && !hover;
-    p.fillRect(LineCells({left, bottom - 1}, {left, top + 1}, 3),
+    p.fillRect(lineCells({left, bottom - 1}, {left, top + 1}, 3),
                focusSet ? kFocusLeft : kHoverLeft);
-    p.fillRect(LineCells({right - 1, bottom - 1}, {right - 1, top}, 3),
+    p.fillRect(lineCells({right - 1, bottom - 1}, {right - 1, top}, 3),
                focusSet ? kFocusRight : kHoverRight);
-    p.fillRect(LineCells({left - 1, top}, {right - 1, top}, 2), focusSet ? kFocusTop : kHoverTop);
-    p.fillRect(LineCells({left, bottom}, {right - 1, bottom}, 2),
+    p.fillRect(lineCells({left - 1, top}, {right - 1, top}, 2), focusSet ? kFocusTop : kHoverTop);
+    p.fillRect(lineCells({left, bottom}, {right - 1, bottom}, 2),
                focusSet ? kFocusBottom : kHoverBottom);
 }

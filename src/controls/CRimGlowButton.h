@@ -14,11 +14,11 @@ public:
     explicit CRimGlowButton(const QString& text, QWidget* parent = nullptr);
 
     // Colour of gradient brush i (0..63) for the given hover / lit state.
-    static QColor FaceColor(bool hover, bool lit, int i);
+    static QColor faceColor(bool hover, bool lit, int i);
 
-    bool IsHover() const { return m_bHover; }
-    bool IsFocused() const { return m_bFocused; }
-    bool IsLit() const { return m_bLit; }
+    bool isHover() const { return m_bHover; }
+    bool isFocused() const { return m_bFocused; }
+    bool isLit() const { return m_bLit; }
 
     QSize sizeHint() const override;
 

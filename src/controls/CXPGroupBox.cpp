@@ -15,43 +15,43 @@ CXPGroupBox::CXPGroupBox(QWidget* parent) : CXPGroupBox(QString(), parent) {}
 CXPGroupBox::CXPGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
     const QPalette pal = palette();
     // Kept as plain opaque RGB, like every colour set later.
-    m_clrFrame = FromColorRef(ToColorRef(pal.color(QPalette::Dark)));
-    m_clrBand = FromColorRef(ToColorRef(pal.color(QPalette::Button)));
+    m_clrFrame = fromColorRef(toColorRef(pal.color(QPalette::Dark)));
+    m_clrBand = fromColorRef(toColorRef(pal.color(QPalette::Button)));
     m_clrBody = m_clrBand;
-    m_clrCaption = FromColorRef(ToColorRef(pal.color(QPalette::WindowText)));
+    m_clrCaption = fromColorRef(toColorRef(pal.color(QPalette::WindowText)));
     // The box paints all of its own background; children lie on it.
     setAutoFillBackground(false);
 }
 
-QColor CXPGroupBox::FromColorRef(quint32 colorRef) {
+QColor CXPGroupBox::fromColorRef(quint32 colorRef) {
     return QColor(int(colorRef & 0xFF), int((colorRef >> 8) & 0xFF), int((colorRef >> 16) & 0xFF));
 }
 
-quint32 CXPGroupBox::ToColorRef(const QColor& colour) {
+quint32 CXPGroupBox::toColorRef(const QColor& colour) {
     return quint32(colour.red()) | (quint32(colour.green()) << 8) | (quint32(colour.blue()) << 16);
 }
 
 CXPGroupBox& CXPGroupBox::SetFrameColor(quint32 colorRef) {
-    m_clrFrame = FromColorRef(colorRef);
+    m_clrFrame = fromColorRef(colorRef);
     RepaintInParent();
     return *this;
 }
 
 CXPGroupBox& CXPGroupBox::SetCaptionColor(quint32 colorRef) {
-    m_clrCaption = FromColorRef(colorRef);
+    m_clrCaption = fromColorRef(colorRef);
     RepaintInParent();
     return *this;
 }
 
 CXPGroupBox& CXPGroupBox::SetFillColors(quint32 band, quint32 body) {
-    m_clrBand = FromColorRef(band);
-    m_clrBody = FromColorRef(body);
+    m_clrBand = fromColorRef(band);
+    m_clrBody = fromColorRef(body);
     RepaintInParent();
     return *this;
 }
 
 CXPGroupBox& CXPGroupBox::SetFillColor(quint32 colorRef) {
-    m_clrBand = m_clrBody = FromColorRef(colorRef);
+    m_clrBand = m_clrBody = fromColorRef(colorRef);
     RepaintInParent();
     return *this;
 }
@@ -115,17 +115,17 @@ CXPGroupBox& CXPGroupBox::SetCaptionAlign(CaptionAlign align) {
     return *this;
 }
 
-QFont CXPGroupBox::CaptionFont() const {
+QFont CXPGroupBox::captionFont() const {
     return m_fontCaption.resolve(font());
 }
 
-void CXPGroupBox::TakeWindowCaption() {
+void CXPGroupBox::takeWindowCaption() {
     // The window text is picked up once; afterwards the stored caption rules.
     if (m_strCaption.isEmpty() && !title().isEmpty())
         m_strCaption = QLatin1Char(' ') + title() + QLatin1Char(' ');
 }
 
-QRect CXPGroupBox::CaptionRect() const {
+QRect CXPGroupBox::captionRect() const {
     const QRect r = rect().adjusted(1, 1, -1, -1);
     const int left = r.left();
     const int top = r.top();
@@ -136,7 +136,7 @@ QRect CXPGroupBox::CaptionRect() const {
     if (caption.isEmpty() && !title().isEmpty())
         caption = QLatin1Char(' ') + title() + QLatin1Char(' ');
     if (!caption.isEmpty()) {
-        const QFontMetrics fm(CaptionFont());
+        const QFontMetrics fm(captionFont());
         cx = fm.horizontalAdvance(caption);
         cy = fm.height();
     }
@@ -152,10 +152,10 @@ QRect CXPGroupBox::CaptionRect() const {
 }
 
 void CXPGroupBox::paintEvent(QPaintEvent*) {
-    TakeWindowCaption();
+    takeWindowCaption();
     QPainter p(this);
     const QRect r = rect().adjusted(1, 1, -1, -1);
-    const QRect c = CaptionRect();
+    const QRect c = captionRect();
     const int cy = c.height();
     // Inside-the-rectangle 1-pixel outlines: centre the pen on the edge pixels.
     const auto inner = [](int l, int t, int r, int b) {
@@ -184,7 +184,7 @@ void CXPGroupBox::paintEvent(QPaintEvent*) {
     }
     if (m_strCaption.isEmpty())
         return;
-    p.setFont(CaptionFont());
+    p.setFont(captionFont());
     p.setPen(m_clrCaption);
     p.drawText(c, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip,
                m_strCaption);

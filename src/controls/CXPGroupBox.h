@@ -16,8 +16,8 @@ public:
     explicit CXPGroupBox(const QString& title, QWidget* parent = nullptr);
 
     // Colours are COLORREF values: 0x00BBGGRR, red in the low byte.
-    static QColor FromColorRef(quint32 colorRef);
-    static quint32 ToColorRef(const QColor& colour);
+    static QColor fromColorRef(quint32 colorRef);
+    static quint32 toColorRef(const QColor& colour);
 
     virtual CXPGroupBox& SetFrameColor(quint32 colorRef);
     virtual CXPGroupBox& SetCaptionColor(quint32 colorRef);
@@ -35,21 +35,21 @@ public:
 
     // The caption as drawn (with its two added spaces), empty before the first
     // paint or set.
-    QString Caption() const { return m_strCaption; }
-    QColor FrameColor() const { return m_clrFrame; }
-    QColor BandColor() const { return m_clrBand; }
-    QColor BodyColor() const { return m_clrBody; }
-    QColor CaptionColor() const { return m_clrCaption; }
+    QString caption() const { return m_strCaption; }
+    QColor frameColor() const { return m_clrFrame; }
+    QColor bandColor() const { return m_clrBand; }
+    QColor bodyColor() const { return m_clrBody; }
+    QColor captionColor() const { return m_clrCaption; }
     // The caption font resolved against the font the box inherits.
-    QFont CaptionFont() const;
+    QFont captionFont() const;
     // Caption box of the current look, for the caption as it stands now.
-    QRect CaptionRect() const;
+    QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void TakeWindowCaption();
+    void takeWindowCaption();
     void RepaintInParent();
 
     QString m_strCaption;

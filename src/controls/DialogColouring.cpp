@@ -3,7 +3,7 @@
 #include <QPalette>
 #include <QWidget>
 
-void MakeTransparentCaption(QWidget* widget) {
+void makeTransparentCaption(QWidget* widget) {
     if (!widget)
         return;
     widget->setAutoFillBackground(false);
@@ -12,7 +12,7 @@ void MakeTransparentCaption(QWidget* widget) {
     widget->setPalette(pal);
 }
 
-void KeepDefaultBackground(QWidget* widget) {
+void keepDefaultBackground(QWidget* widget) {
     if (!widget)
         return;
     QPalette pal = widget->palette();

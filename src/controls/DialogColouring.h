@@ -4,8 +4,8 @@ class QWidget;
 
 // Lets a caption (label or frame) draw with no background of its own, so it
 // lies on whatever is behind it.
-void MakeTransparentCaption(QWidget* widget);
+void makeTransparentCaption(QWidget* widget);
 
 // Gives a control the dialog's own background behind its text, even where it
 // lies over a coloured group box.
-void KeepDefaultBackground(QWidget* widget);
+void keepDefaultBackground(QWidget* widget);

@@ -13,10 +13,10 @@ struct LoadedSettings {
     QString musicLabel;
 };
 
-QString DefaultAlarmSoundText(); // "默认提醒声音"
-QString DefaultMusicLabel();     // "默认音乐"
+QString defaultAlarmSoundText(); // "默认提醒声音"
+QString defaultMusicLabel();     // "默认音乐"
 
 // The stored music counts while a file or folder is at its path. Whether one
 // is there is asked away from the GUI thread, so the desk first adopts it as
 // present and, should it turn out missing, adopts the file again without it.
-LoadedSettings AdoptLoaded(const LoadResult& loaded, bool musicPresent = true);
+LoadedSettings adoptLoaded(const LoadResult& loaded, bool musicPresent = true);

@@ -5,34 +5,34 @@
 
 namespace MusicChoice {
 
-QString NoSongText() {
+QString noSongText() {
     return QStringLiteral("当前没有选择歌曲！");
 }
-QString FilterDescription() {
+QString filterDescription() {
     return QStringLiteral("mp3或wav Files (*.wav,*.mp3)");
 }
-QString FileFilter() {
-    return FilterDescription() + QStringLiteral(" (*.wav *.mp3)");
+QString fileFilter() {
+    return filterDescription() + QStringLiteral(" (*.wav *.mp3)");
 }
 
 ChooseOutcome OnChooseMusic(const QString& chosenPath, const QString& currentMusic) {
     ChooseOutcome out;
     if (chosenPath.isEmpty() && currentMusic.isEmpty()) {
-        out.label = DefaultAlarmSoundText();
+        out.label = defaultAlarmSoundText();
         out.music = currentMusic;
         return out;
     }
     if (!chosenPath.isEmpty()) {
         // The data file would cut or garble such a path and lose the choice at
         // the next start: refuse it now, while the user can pick another.
-        if (!FitsMusicPath(chosenPath)) {
+        if (!fitsMusicPath(chosenPath)) {
             out.message = QStringLiteral("所选音乐文件的路径太长（超过%1字节），"
                                          "请把文件放到路径较短的文件夹后再选择。")
                               .arg(kMaxPathBytes);
             out.music = currentMusic;
             return out;
         }
-        if (Cp936::Decode(Cp936::Encode(chosenPath)) != chosenPath) {
+        if (Cp936::decode(Cp936::encode(chosenPath)) != chosenPath) {
             out.message = QStringLiteral("所选音乐文件的路径含有无法保存的字符，"
                                          "请把文件改名或换个文件夹后再选择。");
             out.music = currentMusic;

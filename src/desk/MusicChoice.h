@@ -10,7 +10,7 @@ namespace MusicChoice {
 // The data file's music field holds this many cp936 bytes (and a NUL).
 constexpr qsizetype kMaxPathBytes = ReminderImage::kMaxMusicBytes;
 
-QString NoSongText(); // "当前没有选择歌曲！"
+QString noSongText(); // "当前没有选择歌曲！"
 
 // The chooser's filter. The visible description stays
 // "mp3或wav Files (*.wav,*.mp3)"; the patterns Qt reads come in a trailing
@@ -18,8 +18,8 @@ QString NoSongText(); // "当前没有选择歌曲！"
 // splits them at spaces, so the comma form alone would show no file at all.
 // Show it with QFileDialog::HideNameFilterDetails so only the description is
 // seen.
-QString FileFilter();
-QString FilterDescription();
+QString fileFilter();
+QString filterDescription();
 
 struct ChooseOutcome {
     bool changed = false; // m_strMusic and the deck's path take `music`

@@ -26,7 +26,7 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
             *m_store);
         // Told once per streak of failures, after the tick has finished.
         connect(m_persistence.get(), &PersistenceController::saveFailed, this,
-                &ReminderDesk::TellLater);
+                &ReminderDesk::tellLater);
     }
     // The tick: the timer drives it, the engine reports through the desk.
     connect(&m_timer, &TickTimer::tick, this, &ReminderDesk::OnTimer);
@@ -38,26 +38,26 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
     connect(&m_ports.deck, &TuneDeck::stateChanged, this,
             [this] { emit stopMusicEnabled(m_ports.deck.IsActive()); });
     connect(m_engine, &TickEngine::alertsRaised, m_alertQueue, &AlertQueue::enqueue);
-    connect(&m_ports.deck, &TuneDeck::presenceChecked, this, &ReminderDesk::OnMusicPresence);
+    connect(&m_ports.deck, &TuneDeck::presenceChecked, this, &ReminderDesk::onMusicPresence);
     // Every change reaches the data file about a second later.
-    connect(m_table, &QAbstractItemModel::rowsInserted, this, &ReminderDesk::ChangeMade);
-    connect(m_table, &QAbstractItemModel::rowsRemoved, this, &ReminderDesk::ChangeMade);
-    connect(m_table, &QAbstractItemModel::layoutChanged, this, &ReminderDesk::ChangeMade);
+    connect(m_table, &QAbstractItemModel::rowsInserted, this, &ReminderDesk::changeMade);
+    connect(m_table, &QAbstractItemModel::rowsRemoved, this, &ReminderDesk::changeMade);
+    connect(m_table, &QAbstractItemModel::layoutChanged, this, &ReminderDesk::changeMade);
 }
 
 ReminderDesk::~ReminderDesk() = default;
 
-void ReminderDesk::Start() {
-    ClearSelection();
-    m_form.SetPlant(m_ports.clock.now());
+void ReminderDesk::start() {
+    clearSelection();
+    m_form.setPlant(m_ports.clock.now());
     m_timer.setHidden(true); // until a window shows it
     m_timer.start();
-    SetLeadMinutes(kDefaultLeadMinutes);
+    setLeadMinutes(kDefaultLeadMinutes);
     LoadReminders();
-    m_form.FillCropList(m_form.Soil());
+    m_form.FillCropList(m_form.soil());
 }
 
-QString ReminderDesk::LoadReport(const LoadResult& loaded) {
+QString ReminderDesk::loadReport(const LoadResult& loaded) {
     QString text;
     if (loaded.status == LoadStatus::Unreadable) {
         text = QStringLiteral("数据文件无法读取，这次从空的提醒列表开始。");
@@ -78,18 +78,18 @@ void ReminderDesk::LoadReminders() {
     if (!m_store)
         return;
     const LoadResult loaded = m_store->load();
-    const QString report = LoadReport(loaded);
+    const QString report = loadReport(loaded);
     if (!report.isEmpty())
-        TellLater(report);
+        tellLater(report);
     if (loaded.status != LoadStatus::Whole && loaded.status != LoadStatus::Damaged)
         return;
-    const LoadedSettings settings = AdoptLoaded(loaded);
+    const LoadedSettings settings = adoptLoaded(loaded);
     // A stored lead above the longest counts as that; one below 1 stays in
     // force, with no item of the selector shown.
-    SetLeadMinutes(qMin(settings.leadMinutes, kMaxLeadMinutes));
+    setLeadMinutes(qMin(settings.leadMinutes, kMaxLeadMinutes));
     m_strMusic = settings.strMusic;
     m_ports.deck.SetPath(settings.playerPath);
-    SetMusicLabel(settings.musicLabel);
+    setMusicLabel(settings.musicLabel);
     // The music may sit on a share that does not answer: asked of the deck,
     // which looks away from this thread.
     m_loadedHeader = {
@@ -102,21 +102,21 @@ void ReminderDesk::LoadReminders() {
 }
 
 // Only while the stored music is still the choice: a choice made since stands.
-void ReminderDesk::OnMusicPresence(const QString& path, bool present) {
+void ReminderDesk::onMusicPresence(const QString& path, bool present) {
     if (present || path.isEmpty() || path != m_loadedHeader.state.musicPath || path != m_strMusic ||
-        path != m_ports.deck.Path())
+        path != m_ports.deck.path())
         return;
-    const LoadedSettings settings = AdoptLoaded(m_loadedHeader, false);
+    const LoadedSettings settings = adoptLoaded(m_loadedHeader, false);
     m_strMusic = settings.strMusic;
     m_ports.deck.SetPath(settings.playerPath);
-    SetMusicLabel(settings.musicLabel);
+    setMusicLabel(settings.musicLabel);
 }
 
-void ReminderDesk::TellLater(const QString& text) {
+void ReminderDesk::tellLater(const QString& text) {
     QTimer::singleShot(0, this, [this, text] { emit message(text); });
 }
 
-void ReminderDesk::ChangeMade() {
+void ReminderDesk::changeMade() {
     if (m_persistence)
         m_persistence->markDirty();
 }
@@ -127,30 +127,30 @@ SaveResult ReminderDesk::SaveReminders() {
     return m_persistence->saveNow();
 }
 
-void ReminderDesk::SetLeadMinutes(int minutes) {
+void ReminderDesk::setLeadMinutes(int minutes) {
     m_nLeadMinutes = minutes;
     m_engine->setLeadMinutes(m_nLeadMinutes);
-    emit leadSelectorChanged(LeadSelectorIndex());
+    emit leadSelectorChanged(leadSelectorIndex());
 }
 
 // The selector lists the leads from the longest down to 1 minute.
-int ReminderDesk::LeadSelectorIndex() const {
+int ReminderDesk::leadSelectorIndex() const {
     return m_nLeadMinutes >= 1 ? kMaxLeadMinutes - m_nLeadMinutes : -1;
 }
 
-void ReminderDesk::OnLeadSelected(int index) {
+void ReminderDesk::onLeadSelected(int index) {
     if (index < 0)
         return;
-    SetLeadMinutes(kMaxLeadMinutes - index);
-    ChangeMade();
+    setLeadMinutes(kMaxLeadMinutes - index);
+    changeMade();
 }
 
-void ReminderDesk::SetNextSeasonEnabled(bool enabled) {
+void ReminderDesk::setNextSeasonEnabled(bool enabled) {
     m_bNextSeason = enabled;
     emit nextSeasonEnabled(enabled);
 }
 
-void ReminderDesk::SetMusicLabel(const QString& text) {
+void ReminderDesk::setMusicLabel(const QString& text) {
     m_strMusicLabel = text;
     emit musicLabelChanged(text);
 }
@@ -179,33 +179,33 @@ void ReminderDesk::OnFriendCropClicked(bool checked) {
     m_form.OnFriendCropClicked(checked);
 }
 
-qint64 ReminderDesk::ReferenceTime() const {
+qint64 ReminderDesk::referenceTime() const {
     const qint64 shown = m_engine->lastNow();
     return shown == TickEngine::kNoTick ? m_ports.clock.now() : shown;
 }
 
 void ReminderDesk::OnAddReminder() {
-    const PlantingForm::NewReminder r = m_form.Describe(ReferenceTime());
+    const PlantingForm::NewReminder r = m_form.describe(referenceTime());
     if (!r.ok) {
         emit message(r.error);
         return;
     }
-    ClearSelection();
+    clearSelection();
     m_table->append(
-        ReminderRow{r.cropIndex, r.cropName, r.plant, r.ripe, CutNote(m_strNote), r.seasonNo, 0});
-    SetNextSeasonEnabled(false);
+        ReminderRow{r.cropIndex, r.cropName, r.plant, r.ripe, cutNote(m_strNote), r.seasonNo, 0});
+    setNextSeasonEnabled(false);
 }
 
 void ReminderDesk::OnDeleteReminder(const QList<int>& rows) {
     if (rows.isEmpty())
         return;
     m_table->removePositions(rows);
-    SetNextSeasonEnabled(false);
+    setNextSeasonEnabled(false);
 }
 
 void ReminderDesk::OnReminderClick(int row) {
     if (row < 0 || row >= m_table->count()) {
-        ClearSelection();
+        clearSelection();
         return;
     }
     const ReminderRow& r = m_table->row(row);
@@ -214,7 +214,7 @@ void ReminderDesk::OnReminderClick(int row) {
     // Exactly when its countdown asks for the next season: ripened before
     // the latest tick's second.
     const qint64 now = m_table->now();
-    SetNextSeasonEnabled(now != ReminderTable::kNoNow && r.ripe < now);
+    setNextSeasonEnabled(now != ReminderTable::kNoNow && r.ripe < now);
 }
 
 void ReminderDesk::OnTimer() {
@@ -225,18 +225,18 @@ void ReminderDesk::OnTimer() {
 }
 
 void ReminderDesk::OnChooseMusic() {
-    SetNextSeasonEnabled(false);
+    setNextSeasonEnabled(false);
     const QString chosen = m_ports.chooseMusicFile ? m_ports.chooseMusicFile() : QString();
     const MusicChoice::ChooseOutcome out = MusicChoice::OnChooseMusic(chosen, m_strMusic);
     if (!out.message.isEmpty()) {
         emit message(out.message);
         return;
     }
-    SetMusicLabel(out.label);
+    setMusicLabel(out.label);
     if (out.changed) {
         m_ports.deck.SetPath(out.music);
         m_strMusic = out.music;
-        ChangeMade();
+        changeMade();
     }
 }
 
@@ -245,10 +245,10 @@ void ReminderDesk::OnStopMusic() {
 }
 
 void ReminderDesk::OnPreviewMusic() {
-    SetNextSeasonEnabled(false);
+    setNextSeasonEnabled(false);
     switch (MusicChoice::OnPreviewMusic(m_strMusic, m_ports.deck.IsActive())) {
     case MusicChoice::PreviewAction::ShowNoSongMessage:
-        emit message(MusicChoice::NoSongText());
+        emit message(MusicChoice::noSongText());
         break;
     case MusicChoice::PreviewAction::Play:
         m_ports.deck.Play();
@@ -261,7 +261,7 @@ void ReminderDesk::OnPreviewMusic() {
 void ReminderDesk::OnNextSeason() {
     if (!m_selectedId)
         return;
-    applyNextSeason(*m_table, *m_selectedId, ReferenceTime());
-    ClearSelection();
-    SetNextSeasonEnabled(false);
+    applyNextSeason(*m_table, *m_selectedId, referenceTime());
+    clearSelection();
+    setNextSeasonEnabled(false);
 }

@@ -50,7 +50,7 @@ public:
     // The form at now, the default lead, the data file read, the crop list
     // filled and the tick running. What the file's state needs telling comes
     // from the event loop, once the window is there to show it.
-    void Start();
+    void start();
 
     // The form's handlers.
     void OnSoilOrdinary();
@@ -66,37 +66,37 @@ public:
     void OnReminderClick(int row);
     void OnTimer();
     // The lead selector's item, -1 for none.
-    void OnLeadSelected(int index);
+    void onLeadSelected(int index);
     void OnChooseMusic();
     void OnStopMusic();
     void OnPreviewMusic();
     void OnNextSeason();
     // "对话框提示": asked each time an alert box could be shown.
-    void SetAlertBoxesWanted(bool wanted) { m_bAlertBoxes = wanted; }
+    void setAlertBoxesWanted(bool wanted) { m_bAlertBoxes = wanted; }
     // The save at an orderly end; never blocks.
     SaveResult SaveReminders();
 
-    PlantingForm& Form() { return m_form; }
-    const QString& Note() const { return m_strNote; }
-    void SetNote(const QString& note) { m_strNote = note; }
-    int LeadMinutes() const { return m_nLeadMinutes; }
+    PlantingForm& form() { return m_form; }
+    const QString& note() const { return m_strNote; }
+    void setNote(const QString& note) { m_strNote = note; }
+    int leadMinutes() const { return m_nLeadMinutes; }
     // The selector's item for the lead, -1 for a lead it does not offer.
-    int LeadSelectorIndex() const;
-    const QString& Music() const { return m_strMusic; }
-    const QString& MusicLabel() const { return m_strMusicLabel; }
-    bool NextSeasonEnabled() const { return m_bNextSeason; }
+    int leadSelectorIndex() const;
+    const QString& music() const { return m_strMusic; }
+    const QString& musicLabel() const { return m_strMusicLabel; }
+    bool isNextSeasonEnabled() const { return m_bNextSeason; }
     // The reminder last clicked, by id; stays with that reminder whatever
     // happens to the rows around it.
-    std::optional<quint64> SelectedRowId() const { return m_selectedId; }
+    std::optional<quint64> selectedRowId() const { return m_selectedId; }
 
-    ReminderTable& Table() { return *m_table; }
+    ReminderTable& table() { return *m_table; }
     // Presents the alerts; the shell hears each one it begins.
-    AlertQueue& Alerts() { return *m_alertQueue; }
-    TickTimer& SecondTimer() { return m_timer; }
-    PersistenceController* Persistence() const { return m_persistence.get(); }
+    AlertQueue& alerts() { return *m_alertQueue; }
+    TickTimer& secondTimer() { return m_timer; }
+    PersistenceController* persistence() const { return m_persistence.get(); }
 
     // What loading tells the user; empty when there is nothing to tell.
-    static QString LoadReport(const LoadResult& loaded);
+    static QString loadReport(const LoadResult& loaded);
 
 signals:
     void message(const QString& text);
@@ -108,15 +108,15 @@ signals:
 
 private:
     void LoadReminders();
-    void OnMusicPresence(const QString& path, bool present);
-    void SetLeadMinutes(int minutes);
-    void SetNextSeasonEnabled(bool enabled);
-    void SetMusicLabel(const QString& text);
-    void ClearSelection() { m_selectedId.reset(); }
-    void ChangeMade();
-    void TellLater(const QString& text);
+    void onMusicPresence(const QString& path, bool present);
+    void setLeadMinutes(int minutes);
+    void setNextSeasonEnabled(bool enabled);
+    void setMusicLabel(const QString& text);
+    void clearSelection() { m_selectedId.reset(); }
+    void changeMade();
+    void tellLater(const QString& text);
     // The second of the latest tick, which the clock shows; now before it.
-    qint64 ReferenceTime() const;
+    qint64 referenceTime() const;
 
     Ports m_ports;
     PlantingForm m_form;
@@ -124,7 +124,7 @@ private:
     int m_nLeadMinutes = kDefaultLeadMinutes;
     std::optional<quint64> m_selectedId;
     QString m_strMusic;
-    QString m_strMusicLabel = DefaultMusicLabel();
+    QString m_strMusicLabel = defaultMusicLabel();
     bool m_bNextSeason = false;
     bool m_bAlertBoxes = true;
     TickTimer m_timer;

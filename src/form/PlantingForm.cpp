@@ -3,8 +3,8 @@
 #include "catalogue/Schedule.h"
 #include "catalogue/TimeText.h"
 
-PlantingForm::PlantingForm(qint64 now) : m_plant(ClampPlant(now)) {
-    m_panel.fill(PlaceholderLine());
+PlantingForm::PlantingForm(qint64 now) : m_plant(clampPlant(now)) {
+    m_panel.fill(placeholderLine());
 }
 
 void PlantingForm::FillCropList(SoilKind soil) {
@@ -20,7 +20,7 @@ void PlantingForm::FillCropList(SoilKind soil) {
     RefreshSchedule();
 }
 
-qint64 PlantingForm::ClampPlant(qint64 t) {
+qint64 PlantingForm::clampPlant(qint64 t) {
     return qBound(TimeText::kMinStorable, t, TimeText::kMaxStorable);
 }
 
@@ -45,12 +45,12 @@ void PlantingForm::OnSoilRedSoil() {
     FillCropList(m_nSoilKind);
 }
 
-CropSpec PlantingForm::SelectedCrop() const {
+CropSpec PlantingForm::selectedCrop() const {
     return CropCatalogue::GetCrop(m_nSoilKind, m_crops.selected);
 }
 
 void PlantingForm::OnCropSelChange(qint64 now) {
-    const CropSpec crop = SelectedCrop();
+    const CropSpec crop = selectedCrop();
     m_seasons.items.clear();
     for (int s = 0; s < crop.seasons && s < kMaxSeasons; ++s)
         m_seasons.items << CropCatalogue::SeasonName(s);
@@ -59,7 +59,7 @@ void PlantingForm::OnCropSelChange(qint64 now) {
         m_seasons.items << CropCatalogue::SeasonName(0);
     m_seasons.selected = 0;
     FillStageList(0);
-    m_plant = ClampPlant(now);
+    m_plant = clampPlant(now);
     RefreshSchedule();
 }
 
@@ -73,16 +73,16 @@ void PlantingForm::OnPlantTimeChange() {
 
 void PlantingForm::OnFriendCropClicked(bool checked) {
     m_bFriend = checked;
-    m_strHours = checked ? FriendHoursDefault() : QString();
-    m_strMinutes = checked ? FriendMinutesDefault() : QString();
+    m_strHours = checked ? friendHoursDefault() : QString();
+    m_strMinutes = checked ? friendMinutesDefault() : QString();
 }
 
 void PlantingForm::RefreshSchedule() {
-    const CropSpec crop = SelectedCrop();
+    const CropSpec crop = selectedCrop();
     for (int k = 1; k <= kPanelLines; ++k)
         m_panel[k - 1] = k <= crop.seasons
-                             ? TimeText::Format(Schedule::RipeningTime(m_plant, crop, k))
-                             : NoSeasonLine();
+                             ? TimeText::format(Schedule::RipeningTime(m_plant, crop, k))
+                             : noSeasonLine();
 }
 
 void PlantingForm::ShowRowSchedule(int cropIndex, const QString& cropName, qint64 plant,
@@ -90,17 +90,17 @@ void PlantingForm::ShowRowSchedule(int cropIndex, const QString& cropName, qint6
     const CropSpec crop = CropCatalogue::ResolveCrop(cropIndex, cropName);
     for (int k = 1; k <= kPanelLines; ++k) {
         if (k > crop.seasons)
-            m_panel[k - 1] = NoSeasonLine();
+            m_panel[k - 1] = noSeasonLine();
         else if (k < seasonNo)
-            m_panel[k - 1] = RipenedLine();
+            m_panel[k - 1] = ripenedLine();
         else
-            m_panel[k - 1] = TimeText::Format(Schedule::RipeningTime(plant, crop, k));
+            m_panel[k - 1] = TimeText::format(Schedule::RipeningTime(plant, crop, k));
     }
 }
 
-PlantingForm::NewReminder PlantingForm::Describe(qint64 reference) const {
+PlantingForm::NewReminder PlantingForm::describe(qint64 reference) const {
     NewReminder r;
-    const CropSpec crop = SelectedCrop();
+    const CropSpec crop = selectedCrop();
     r.cropIndex = m_crops.selected;
     r.cropName = crop.name;
     if (m_bFriend) {
@@ -119,8 +119,8 @@ PlantingForm::NewReminder PlantingForm::Describe(qint64 reference) const {
         r.ripe = m_plant + crop.totalSpan;
         r.seasonNo = 1;
         // The file keeps 32-bit instants: a ripening past 2038 could not be stored.
-        if (!TimeText::IsStorable(r.plant) || !TimeText::IsStorable(r.ripe)) {
-            r.error = Schedule::UnstorableText();
+        if (!TimeText::isStorable(r.plant) || !TimeText::isStorable(r.ripe)) {
+            r.error = Schedule::unstorableText();
             return r;
         }
     }

@@ -13,7 +13,7 @@ struct ChoiceList {
     int selected = -1;
 
     bool operator==(const ChoiceList&) const = default;
-    QString SelectedText() const {
+    QString selectedText() const {
         return selected >= 0 && selected < items.size() ? items[selected] : QString();
     }
 };
@@ -27,11 +27,11 @@ public:
     static constexpr int kPanelLines = kMaxSeasons;
     using PanelLines = std::array<QString, kPanelLines>;
 
-    static QString PlaceholderLine() { return QStringLiteral("2009-10-01 13：25"); }
-    static QString NoSeasonLine() { return QStringLiteral("--.--.--"); }
-    static QString RipenedLine() { return QStringLiteral("已成熟"); }
-    static QString FriendHoursDefault() { return QStringLiteral("0"); }
-    static QString FriendMinutesDefault() { return QStringLiteral("30"); }
+    static QString placeholderLine() { return QStringLiteral("2009-10-01 13：25"); }
+    static QString noSeasonLine() { return QStringLiteral("--.--.--"); }
+    static QString ripenedLine() { return QStringLiteral("已成熟"); }
+    static QString friendHoursDefault() { return QStringLiteral("0"); }
+    static QString friendMinutesDefault() { return QStringLiteral("30"); }
 
     // The picker starts at `now`; the lists stay empty until FillCropList.
     explicit PlantingForm(qint64 now = 0);
@@ -52,25 +52,25 @@ public:
     void ShowRowSchedule(int cropIndex, const QString& cropName, qint64 plant, int seasonNo);
 
     // What the user changed in the widgets.
-    void SetCropSelection(int pos) { m_crops.selected = ClampSel(m_crops, pos); }
-    void SetSeasonSelection(int pos) { m_seasons.selected = ClampSel(m_seasons, pos); }
-    void SetStageSelection(int pos) { m_stages.selected = ClampSel(m_stages, pos); }
-    void SetPlant(qint64 plant) { m_plant = ClampPlant(plant); }
-    void SetHoursText(const QString& t) { m_strHours = t; }
-    void SetMinutesText(const QString& t) { m_strMinutes = t; }
+    void setCropSelection(int pos) { m_crops.selected = clampSel(m_crops, pos); }
+    void setSeasonSelection(int pos) { m_seasons.selected = clampSel(m_seasons, pos); }
+    void setStageSelection(int pos) { m_stages.selected = clampSel(m_stages, pos); }
+    void setPlant(qint64 plant) { m_plant = clampPlant(plant); }
+    void setHoursText(const QString& t) { m_strHours = t; }
+    void setMinutesText(const QString& t) { m_strMinutes = t; }
 
-    SoilKind Soil() const { return m_nSoilKind; }
-    const ChoiceList& Crops() const { return m_crops; }
-    const ChoiceList& Seasons() const { return m_seasons; }
-    const ChoiceList& Stages() const { return m_stages; }
-    bool FriendMode() const { return m_bFriend; }
-    const QString& HoursText() const { return m_strHours; }
-    const QString& MinutesText() const { return m_strMinutes; }
-    qint64 Plant() const { return m_plant; }
-    bool PickerEnabled() const { return !m_bFriend; }
-    bool FriendFieldsEnabled() const { return m_bFriend; }
-    const PanelLines& Panel() const { return m_panel; }
-    CropSpec SelectedCrop() const;
+    SoilKind soil() const { return m_nSoilKind; }
+    const ChoiceList& crops() const { return m_crops; }
+    const ChoiceList& seasons() const { return m_seasons; }
+    const ChoiceList& stages() const { return m_stages; }
+    bool friendMode() const { return m_bFriend; }
+    const QString& hoursText() const { return m_strHours; }
+    const QString& minutesText() const { return m_strMinutes; }
+    qint64 plant() const { return m_plant; }
+    bool pickerEnabled() const { return !m_bFriend; }
+    bool friendFieldsEnabled() const { return m_bFriend; }
+    const PanelLines& panel() const { return m_panel; }
+    CropSpec selectedCrop() const;
 
     // The reminder the form describes. In friend mode `reference` is the
     // moment the remaining hours and minutes count from.
@@ -83,12 +83,12 @@ public:
         qint64 ripe = 0;
         int seasonNo = 1;
     };
-    NewReminder Describe(qint64 reference) const;
+    NewReminder describe(qint64 reference) const;
 
 private:
     // The data file holds 32-bit instants, so the picker never leaves them.
-    static qint64 ClampPlant(qint64 t);
-    static int ClampSel(const ChoiceList& l, int pos) {
+    static qint64 clampPlant(qint64 t);
+    static int clampSel(const ChoiceList& l, int pos) {
         return pos >= 0 && pos < l.items.size() ? pos : l.selected;
     }
 

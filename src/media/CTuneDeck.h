@@ -26,8 +26,8 @@ public:
     void SetPath(const QString& path) override { m_strPath = path; }
     bool Play() override;
     void Close() override;
-    State CurrentState() const override { return m_state; }
-    QString Path() const override { return m_strPath; }
+    State currentState() const override { return m_state; }
+    QString path() const override { return m_strPath; }
     void prepare() override;
     void checkPresence(const QString& path) override;
 

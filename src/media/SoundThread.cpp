@@ -22,7 +22,7 @@ SoundThread::~SoundThread() {
         m_worker->deleteLater(); // a thread's end deletes these even after quit()
     m_thread->quit();
     if (!m_thread->wait(kEndWithinMs) &&
-        (CutAudioServerLines() == 0 || !m_thread->wait(kEndWithinMs))) {
+        (cutAudioServerLines() == 0 || !m_thread->wait(kEndWithinMs))) {
         // Destroying a running QThread aborts: it goes once it ends, if
         // the event loop still runs then, else with the process.
         qWarning("Fruitwake: the %s thread does not answer; left to the end of the process",
@@ -39,7 +39,7 @@ void SoundThread::adopt(QObject* worker) {
     worker->moveToThread(m_thread);
 }
 
-int SoundThread::CutAudioServerLines() {
+int SoundThread::cutAudioServerLines() {
     int cut = 0;
 #ifdef Q_OS_LINUX
     const QStringList fds = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files);

@@ -33,7 +33,7 @@ public:
     // Shuts down (without closing) every socket of this process that is
     // connected to a PulseAudio server (PipeWire's included), so a wait on a
     // hung one ends at once. Returns how many.
-    static int CutAudioServerLines();
+    static int cutAudioServerLines();
 
 private:
     QThread* m_thread;

@@ -56,7 +56,7 @@ bool isLeadByte(unsigned char b) {
 
 } // namespace
 
-QByteArray Encode(const QString& text) {
+QByteArray encode(const QString& text) {
     QByteArray out;
     out.reserve(text.size() * 2);
     Converter& c = encoder();
@@ -81,11 +81,11 @@ QByteArray Encode(const QString& text) {
     return out;
 }
 
-QString Decode(QByteArrayView bytes) {
-    return Decode(bytes, nullptr);
+QString decode(QByteArrayView bytes) {
+    return decode(bytes, nullptr);
 }
 
-QString Decode(QByteArrayView bytes, bool* clean) {
+QString decode(QByteArrayView bytes, bool* clean) {
     if (clean)
         *clean = true;
     QByteArray utf16;
@@ -108,8 +108,8 @@ QString Decode(QByteArrayView bytes, bool* clean) {
     return QString(reinterpret_cast<const QChar*>(utf16.constData()), utf16.size() / 2);
 }
 
-QByteArray EncodeCut(const QString& text, qsizetype maxBytes) {
-    QByteArray bytes = Encode(text);
+QByteArray encodeCut(const QString& text, qsizetype maxBytes) {
+    QByteArray bytes = encode(text);
     if (bytes.size() <= maxBytes)
         return bytes;
     qsizetype end = 0;
@@ -124,8 +124,8 @@ QByteArray EncodeCut(const QString& text, qsizetype maxBytes) {
     return bytes;
 }
 
-qsizetype EncodedLength(const QString& text) {
-    return Encode(text).size();
+qsizetype encodedLength(const QString& text) {
+    return encode(text).size();
 }
 
 } // namespace Cp936

@@ -8,15 +8,15 @@
 namespace Cp936 {
 
 // Characters the code page cannot hold become '?'.
-QByteArray Encode(const QString& text);
+QByteArray encode(const QString& text);
 // Bytes that are no GBK character become U+FFFD; nothing past the view is read.
-QString Decode(QByteArrayView bytes);
+QString decode(QByteArrayView bytes);
 // The same; *clean tells whether every byte belonged to a GBK character, so a
 // caller can tell a text that would not survive a round trip.
-QString Decode(QByteArrayView bytes, bool* clean);
+QString decode(QByteArrayView bytes, bool* clean);
 // The longest prefix of the encoded text that fits maxBytes, cut between
 // characters, never inside a double-byte one.
-QByteArray EncodeCut(const QString& text, qsizetype maxBytes);
-qsizetype EncodedLength(const QString& text);
+QByteArray encodeCut(const QString& text, qsizetype maxBytes);
+qsizetype encodedLength(const QString& text);
 
 } // namespace Cp936

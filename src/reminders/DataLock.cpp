@@ -14,16 +14,16 @@
 
 namespace {
 
-QByteArray Native(const QString& path) {
+QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-QString ErrnoText() {
+QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 // What QLockFile writes, so that an older version sees who holds the lock.
-QByteArray Contents() {
+QByteArray contents() {
     const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     return QByteArray::number(qint64(::getpid())) + '\n' + QFileInfo(exe).fileName().toUtf8() +
            '\n' + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n' +
@@ -46,12 +46,12 @@ DataLock::~DataLock() {
 }
 
 int DataLock::create(const QString& name) {
-    const int fd = ::open(Native(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    const int fd = ::open(native(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return -1;
     // Without flock() on this file system the file's identity still tells the holder.
     ::flock(fd, LOCK_EX | LOCK_NB);
-    const QByteArray info = Contents();
+    const QByteArray info = contents();
     [[maybe_unused]] const ssize_t n = ::write(fd, info.constData(), size_t(info.size()));
     return fd;
 }
@@ -63,7 +63,7 @@ void DataLock::adopt(int fd) {
 }
 
 bool DataLock::isStale() const {
-    const int fd = ::open(Native(m_path), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(native(m_path), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     // A holder keeps its flock until it ends, however it ends.
@@ -87,11 +87,11 @@ DataLock::Result DataLock::acquire() {
         return Result::Held;
     }
     if (errno != EEXIST) {
-        m_error = ErrnoText();
+        m_error = errnoText();
         return Result::Unavailable;
     }
     struct stat st {};
-    if (::lstat(Native(m_path), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::lstat(native(m_path), &st) != 0 || !S_ISREG(st.st_mode))
         return Result::Broken;
     if (!isStale())
         return Result::Busy;
@@ -104,13 +104,13 @@ DataLock::Result DataLock::acquire() {
 bool DataLock::takeOver() {
     // Made whole under a name of its own, then put in place in one step.
     const QString temp = m_path + QStringLiteral(".%1").arg(::getpid());
-    ::unlink(Native(temp));
+    ::unlink(native(temp));
     const int fd = create(temp);
-    if (fd < 0 || ::rename(Native(temp), Native(m_path)) != 0) {
-        m_error = ErrnoText();
+    if (fd < 0 || ::rename(native(temp), native(m_path)) != 0) {
+        m_error = errnoText();
         if (fd >= 0) {
             ::close(fd);
-            ::unlink(Native(temp));
+            ::unlink(native(temp));
         }
         return false;
     }
@@ -125,7 +125,7 @@ bool DataLock::holds() {
         return false;
     struct stat mine {};
     struct stat there {};
-    if (::stat(Native(m_path), &there) == 0) {
+    if (::stat(native(m_path), &there) == 0) {
         m_lost = !(m_fd >= 0 && ::fstat(m_fd, &mine) == 0 && mine.st_dev == there.st_dev &&
                    mine.st_ino == there.st_ino);
         return !m_lost;

@@ -15,7 +15,7 @@ PersistenceController::PersistenceController(Snapshot snapshot, StoreWriter& sto
 
 namespace {
 
-bool Same(const StoreState& a, const StoreState& b) {
+bool same(const StoreState& a, const StoreState& b) {
     if (a.musicPath != b.musicPath || a.leadMinutes != b.leadMinutes ||
         a.rows.size() != b.rows.size())
         return false;
@@ -36,7 +36,7 @@ void PersistenceController::markSaved() {
 }
 
 bool PersistenceController::differsFromSaved() const {
-    return !m_hasSaved || !m_snapshot || !Same(m_snapshot(), m_saved);
+    return !m_hasSaved || !m_snapshot || !same(m_snapshot(), m_saved);
 }
 
 void PersistenceController::saveIfChanged() {
@@ -66,7 +66,7 @@ SaveResult PersistenceController::saveNow() {
     return save();
 }
 
-QString PersistenceController::FailureMessage(const QString& path, const QString& reason) {
+QString PersistenceController::failureMessage(const QString& path, const QString& reason) {
     return QStringLiteral("提醒数据未能保存到 %1：%2。稍后会自动重试。")
         .arg(QDir::toNativeSeparators(path), reason);
 }
@@ -78,7 +78,7 @@ SaveResult PersistenceController::save() {
     SaveResult result;
     m_fenced = m_fenced || (m_fence && !m_fence());
     if (m_fenced) {
-        result.error = FencedText();
+        result.error = fencedText();
         return result;
     }
     StoreState state;
@@ -100,7 +100,7 @@ SaveResult PersistenceController::save() {
         m_retry.start();
         if (!m_failing) {
             m_failing = true;
-            emit saveFailed(FailureMessage(m_store.path(), result.error));
+            emit saveFailed(failureMessage(m_store.path(), result.error));
         }
     }
     return result;

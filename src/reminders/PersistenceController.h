@@ -38,9 +38,9 @@ public:
     // alike; once it says no (another process writes the file now), nothing
     // is written again and no failure is told.
     void setWriteFence(std::function<bool()> mayWrite) { m_fence = std::move(mayWrite); }
-    static QString FencedText() { return QStringLiteral("另一个 Fruitwake 已接管这个数据文件"); }
+    static QString fencedText() { return QStringLiteral("另一个 Fruitwake 已接管这个数据文件"); }
 
-    static QString FailureMessage(const QString& path, const QString& reason);
+    static QString failureMessage(const QString& path, const QString& reason);
 
 signals:
     void saved();

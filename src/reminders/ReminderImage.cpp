@@ -13,29 +13,29 @@ namespace ReminderImage {
 
 namespace {
 
-void PutInt32(char* at, qint32 v) {
+void putInt32(char* at, qint32 v) {
     qToLittleEndian<qint32>(v, at);
 }
-qint32 GetInt32(const char* at) {
+qint32 getInt32(const char* at) {
     return qFromLittleEndian<qint32>(at);
 }
 
 // Every instant a file holds comes back as it was; only one made in memory
 // beyond 32 bits is clamped.
-qint32 ClampInstant(qint64 t) {
+qint32 clampInstant(qint64 t) {
     constexpr qint64 lowest = std::numeric_limits<qint32>::min();
     constexpr qint64 highest = std::numeric_limits<qint32>::max();
     return static_cast<qint32>(qBound(lowest, t, highest));
 }
 
-bool IsAscii(const char* p, qsizetype n) {
+bool isAscii(const char* p, qsizetype n) {
     for (qsizetype i = 0; i < n; ++i)
         if (static_cast<unsigned char>(p[i]) >= 0x80)
             return false;
     return true;
 }
 
-bool IsAscii(const QString& s) {
+bool isAscii(const QString& s) {
     for (QChar c : s)
         if (c.unicode() >= 0x80)
             return false;
@@ -43,12 +43,12 @@ bool IsAscii(const QString& s) {
 }
 
 // Plain ASCII needs no converter; everything else goes through the code page.
-QByteArray EncodeText(const QString& text, qsizetype maxBytes) {
+QByteArray encodeText(const QString& text, qsizetype maxBytes) {
     if (text.isEmpty())
         return {};
-    if (IsAscii(text))
+    if (isAscii(text))
         return text.left(maxBytes).toLatin1();
-    return Cp936::EncodeCut(text, maxBytes);
+    return Cp936::encodeCut(text, maxBytes);
 }
 
 // Catalogue names and friends' names repeat across thousands of rows.
@@ -63,7 +63,7 @@ public:
         if (it == m_map.cend()) {
             if (m_map.size() > kLimit)
                 m_map.clear();
-            it = m_map.insert(text, EncodeText(text, m_max));
+            it = m_map.insert(text, encodeText(text, m_max));
         }
         m_lastKey = text;
         m_last = *it;
@@ -80,36 +80,36 @@ private:
     bool m_hasLast = false;
 };
 
-void PutText(char* field, const QByteArray& bytes) {
+void putText(char* field, const QByteArray& bytes) {
     if (!bytes.isEmpty())
         std::memcpy(field, bytes.constData(), size_t(bytes.size()));
 }
 
 } // namespace
 
-QByteArray Encode(const StoreState& state) {
+QByteArray encode(const StoreState& state) {
     const qsizetype n = state.rows.size();
-    QByteArray image(ImageSize(n), '\0');
+    QByteArray image(imageSize(n), '\0');
     char* base = image.data();
-    PutText(base, EncodeText(state.musicPath, kMaxMusicBytes));
-    PutInt32(base + kLeadOffset, state.leadMinutes);
-    PutInt32(base + kCountOffset, static_cast<qint32>(n));
+    putText(base, encodeText(state.musicPath, kMaxMusicBytes));
+    putInt32(base + kLeadOffset, state.leadMinutes);
+    putInt32(base + kCountOffset, static_cast<qint32>(n));
     EncodeCache names(kMaxNameBytes);
     EncodeCache notes(kMaxNoteBytes);
     for (qsizetype i = 0; i < n; ++i) {
         const ReminderRow& row = state.rows[i];
         char* r = base + kFirstRecord + kUnit * i;
-        PutInt32(r, row.cropIndex);
-        PutText(r + kNameOffset, names.get(row.cropName));
-        PutInt32(r + kPlantOffset, ClampInstant(row.plant));
-        PutInt32(r + kRipeOffset, ClampInstant(row.ripe));
+        putInt32(r, row.cropIndex);
+        putText(r + kNameOffset, names.get(row.cropName));
+        putInt32(r + kPlantOffset, clampInstant(row.plant));
+        putInt32(r + kRipeOffset, clampInstant(row.ripe));
         r[kSeasonOffset] = static_cast<char>(row.seasonNo & 0xFF);
         if (!row.note.isEmpty()) {
             // Record 0 shares its slot with the header.
             if (i == 0)
-                PutText(r + kNoteOffset, EncodeText(row.note, kMaxFirstNoteBytes));
+                putText(r + kNoteOffset, encodeText(row.note, kMaxFirstNoteBytes));
             else
-                PutText(r + kNoteOffset, notes.get(row.note));
+                putText(r + kNoteOffset, notes.get(row.note));
         }
     }
     return image;
@@ -124,30 +124,30 @@ struct TextField {
     bool padded = true; // only zeros after the terminator, as the writer leaves them
 };
 
-bool AllZero(const char* p, qsizetype n) {
+bool allZero(const char* p, qsizetype n) {
     for (qsizetype i = 0; i < n; ++i)
         if (p[i])
             return false;
     return true;
 }
 
-QString DecodeBytes(const char* p, qsizetype len, bool* clean) {
+QString decodeBytes(const char* p, qsizetype len, bool* clean) {
     *clean = true;
     if (len == 0)
         return {};
-    if (IsAscii(p, len))
+    if (isAscii(p, len))
         return QString::fromLatin1(p, len);
-    return Cp936::Decode(QByteArrayView(p, len), clean);
+    return Cp936::decode(QByteArrayView(p, len), clean);
 }
 
 // A text runs to its first zero byte, but never past its field.
-TextField ReadText(const char* field, qsizetype room) {
+TextField readText(const char* field, qsizetype room) {
     TextField f;
     const void* zero = std::memchr(field, 0, size_t(room));
     const qsizetype len = zero ? static_cast<const char*>(zero) - field : room;
     f.terminated = zero != nullptr;
-    f.padded = !zero || AllZero(field + len + 1, room - len - 1);
-    f.text = DecodeBytes(field, len, &f.clean);
+    f.padded = !zero || allZero(field + len + 1, room - len - 1);
+    f.text = decodeBytes(field, len, &f.clean);
     return f;
 }
 
@@ -157,10 +157,10 @@ public:
     TextField get(const char* field) {
         const void* zero = std::memchr(field, 0, size_t(kNameField));
         if (!zero)
-            return ReadText(field, kNameField);
+            return readText(field, kNameField);
         const qsizetype len = static_cast<const char*>(zero) - field;
-        if (!AllZero(field + len + 1, kNameField - len - 1))
-            return ReadText(field, kNameField);
+        if (!allZero(field + len + 1, kNameField - len - 1))
+            return readText(field, kNameField);
         char key[16] = {};
         std::memcpy(key, field, size_t(len));
         Key k;
@@ -172,7 +172,7 @@ public:
         if (m_map.size() > 4096)
             m_map.clear();
         TextField f;
-        f.text = DecodeBytes(field, len, &f.clean);
+        f.text = decodeBytes(field, len, &f.clean);
         m_map.insert(k, f);
         return f;
     }
@@ -192,12 +192,12 @@ constexpr qsizetype kHead = kFirstRecord + kUnit;
 // Every reminder names its crop and counts its seasons from 1, so a record
 // without either (a zero-filled one above all: a hole in a sparse file, a
 // count that claims more than was written) comes from no writer.
-bool Possible(const char* record) {
+bool possible(const char* record) {
     return record[kNameOffset] != 0 && record[kSeasonOffset] != 0;
 }
 
 // Fills `into` with n bytes, fewer only where the file ends; -1 on failure.
-qint64 Fill(const ReadFn& read, char* into, qint64 n) {
+qint64 fill(const ReadFn& read, char* into, qint64 n) {
     qint64 got = 0;
     while (got < n) {
         const qint64 k = read(into + got, n - got);
@@ -212,11 +212,11 @@ qint64 Fill(const ReadFn& read, char* into, qint64 n) {
 
 } // namespace
 
-LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) {
+LoadResult decodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) {
     LoadResult result;
     // Exactly as large as what is read into it, so a sanitizer sees any over-read.
     std::vector<char> head(size_t(qBound<qint64>(0, fileSize, kHead)));
-    const qint64 size = Fill(read, head.data(), qint64(head.size()));
+    const qint64 size = fill(read, head.data(), qint64(head.size()));
     if (size < 0) {
         result.status = LoadStatus::Unreadable;
         return result;
@@ -228,21 +228,21 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
     const char* base = head.data();
     QStringList problems;
 
-    const TextField music = ReadText(base, qMin<qint64>(size, kMusicField));
+    const TextField music = readText(base, qMin<qint64>(size, kMusicField));
     result.state.musicPath = music.text;
     if (!music.terminated)
         problems << QStringLiteral("音乐路径没有结尾");
     bool unclean = !music.clean;
     // Bytes the writer leaves zero would not come back after the next save.
     bool unpadded =
-        !music.padded || (size == kHead && !AllZero(base + kHeaderEnd, kHead - kHeaderEnd));
+        !music.padded || (size == kHead && !allZero(base + kHeaderEnd, kHead - kHeaderEnd));
 
     qint64 count = 0;
     if (size < kHeaderEnd) {
         problems << QStringLiteral("文件只有 %1 字节，不足以容纳文件头").arg(size);
     } else {
-        result.state.leadMinutes = GetInt32(base + kLeadOffset);
-        count = GetInt32(base + kCountOffset);
+        result.state.leadMinutes = getInt32(base + kLeadOffset);
+        count = getInt32(base + kCountOffset);
         if (count < 0)
             problems << QStringLiteral("记录数为负 (%1)").arg(count);
     }
@@ -253,18 +253,18 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
     qint64 impossible = -1;
     // Decodes record i; false at one no writer could have made.
     const auto take = [&](const char* r, qint64 i) {
-        if (!Possible(r)) {
+        if (!possible(r)) {
             impossible = i;
             return false;
         }
         ReminderRow row;
-        row.cropIndex = GetInt32(r);
+        row.cropIndex = getInt32(r);
         const TextField name = names.get(r + kNameOffset);
         row.cropName = name.text;
-        row.plant = GetInt32(r + kPlantOffset);
-        row.ripe = GetInt32(r + kRipeOffset);
+        row.plant = getInt32(r + kPlantOffset);
+        row.ripe = getInt32(r + kRipeOffset);
         row.seasonNo = static_cast<unsigned char>(r[kSeasonOffset]);
-        const TextField note = ReadText(r + kNoteOffset, i == 0 ? kFirstNoteField : kNoteField);
+        const TextField note = readText(r + kNoteOffset, i == 0 ? kFirstNoteField : kNoteField);
         row.note = note.text;
         row.rowId = static_cast<quint32>(i);
         cutTexts += !name.terminated + !note.terminated;
@@ -286,7 +286,7 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
             if (want < kUnit)
                 break;
             buffer.resize(size_t(want));
-            const qint64 n = Fill(read, buffer.data(), want);
+            const qint64 n = fill(read, buffer.data(), want);
             if (n < 0) {
                 result.status = LoadStatus::Unreadable;
                 result.state = {};
@@ -304,7 +304,7 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
         const qint64 held = ((impossible < 0 ? got : fileSize) - kFirstRecord) / kUnit;
         if (count > held)
             problems << QStringLiteral("记录数 %1 超出文件所含的 %2 条").arg(count).arg(held);
-        else if (fileSize != ImageSize(count))
+        else if (fileSize != imageSize(count))
             problems << QStringLiteral("文件长度 %1 字节与记录数 %2 不符").arg(fileSize).arg(count);
     }
     if (impossible >= 0)
@@ -314,7 +314,7 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
                         .arg(count - impossible);
     // With no record, the writer leaves record 0's slot zero.
     if (count < 1 && size >= kHeaderEnd)
-        unpadded = unpadded || !AllZero(base + kFirstRecord, kLeadOffset - kFirstRecord);
+        unpadded = unpadded || !allZero(base + kFirstRecord, kLeadOffset - kFirstRecord);
     if (cutTexts > 0)
         problems << QStringLiteral("%1 段文字没有结尾，已在字段末尾截断").arg(cutTexts);
     // Such bytes would not come back the same after the next save.
@@ -332,7 +332,7 @@ LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize) 
     return result;
 }
 
-LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
+LoadResult decode(QByteArrayView bytes, qint64 fileSize) {
     qsizetype at = 0;
     const auto read = [&](char* into, qint64 max) {
         const qsizetype n = qsizetype(qMin<qint64>(max, bytes.size() - at));
@@ -341,17 +341,17 @@ LoadResult Decode(QByteArrayView bytes, qint64 fileSize) {
         at += n;
         return qint64(n);
     };
-    return DecodeFrom(read, qMax<qint64>(fileSize, bytes.size()));
+    return decodeFrom(read, qMax<qint64>(fileSize, bytes.size()));
 }
 
 } // namespace ReminderImage
 
-bool FitsNote(const QString& note) {
-    return Cp936::EncodedLength(note) <= ReminderImage::kMaxFirstNoteBytes;
+bool fitsNote(const QString& note) {
+    return Cp936::encodedLength(note) <= ReminderImage::kMaxFirstNoteBytes;
 }
 
-QString CutNote(const QString& note) {
-    if (FitsNote(note))
+QString cutNote(const QString& note) {
+    if (fitsNote(note))
         return note;
     // Cut the text itself, so characters the code page lacks stay as typed.
     qsizetype bytes = 0;
@@ -360,7 +360,7 @@ QString CutNote(const QString& note) {
         const qsizetype width =
             (note[i].isHighSurrogate() && i + 1 < note.size() && note[i + 1].isLowSurrogate()) ? 2
                                                                                                : 1;
-        const qsizetype need = Cp936::EncodedLength(note.mid(i, width));
+        const qsizetype need = Cp936::encodedLength(note.mid(i, width));
         if (bytes + need > ReminderImage::kMaxFirstNoteBytes)
             break;
         bytes += need;
@@ -369,6 +369,6 @@ QString CutNote(const QString& note) {
     return note.left(i);
 }
 
-bool FitsMusicPath(const QString& path) {
-    return Cp936::EncodedLength(path) <= ReminderImage::kMaxMusicBytes;
+bool fitsMusicPath(const QString& path) {
+    return Cp936::encodedLength(path) <= ReminderImage::kMaxMusicBytes;
 }

@@ -59,11 +59,11 @@ constexpr qsizetype kMaxFirstNoteBytes = kFirstNoteField - 1;
 
 // The size the writer gives a file of n records (an empty table still gets
 // one record's room).
-constexpr qint64 ImageSize(qint64 n) {
+constexpr qint64 imageSize(qint64 n) {
     return (3 + (n < 1 ? 1 : n)) * kUnit;
 }
 
-QByteArray Encode(const StoreState& state);
+QByteArray encode(const StoreState& state);
 
 // Reads the file's next bytes into `into`, at most max of them: returns how
 // many (0 at the file's end), or -1 when reading fails.
@@ -77,17 +77,17 @@ constexpr qsizetype kPieceSize = 64 * 1024;
 // which makes the file Damaged. Status is Empty for no bytes, Unreadable when
 // a read fails, otherwise Whole or Damaged (never Missing). Whole means the
 // rows encode back to the same bytes.
-LoadResult DecodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize = kPieceSize);
+LoadResult decodeFrom(const ReadFn& read, qint64 fileSize, qsizetype pieceSize = kPieceSize);
 // The same over bytes in memory; never reads outside the view. fileSize: the
 // file's real length when the view holds only its start.
-LoadResult Decode(QByteArrayView bytes, qint64 fileSize = -1);
+LoadResult decode(QByteArrayView bytes, qint64 fileSize = -1);
 
 } // namespace ReminderImage
 
 // A note has to fit the smallest note field (record 0's) wherever its row
 // ends up after sorting; the note edit limits input with these.
-bool FitsNote(const QString& note);
-QString CutNote(const QString& note);
+bool fitsNote(const QString& note);
+QString cutNote(const QString& note);
 // A music path longer than its field is refused when chosen (by its length;
 // characters cp936 cannot hold are refused there too).
-bool FitsMusicPath(const QString& path);
+bool fitsMusicPath(const QString& path);

@@ -15,13 +15,13 @@
 
 namespace {
 
-QString Native(const QString& path) {
+QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
 } // namespace
 
-bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
+bool writeImage(QIODevice& device, const QByteArray& image, QString* error,
                 const std::function<bool()>& flush) {
     auto fail = [&](const QString& what) {
         if (error)
@@ -48,15 +48,15 @@ bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
 ReminderStore::ReminderStore(QString path)
     : m_path(std::move(path)), m_now([] { return QDateTime::currentDateTime(); }) {}
 
-QString ReminderStore::DefaultPath() {
+QString ReminderStore::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u'/' +
-           DefaultFileName();
+           defaultFileName();
 }
 
 namespace {
 
 // The file's type in plain words, for the message that it cannot be used.
-QString KindText(mode_t mode) {
+QString kindText(mode_t mode) {
     if (S_ISDIR(mode))
         return QStringLiteral("文件夹");
     if (S_ISFIFO(mode))
@@ -68,19 +68,19 @@ QString KindText(mode_t mode) {
     return QStringLiteral("特殊文件");
 }
 
-QString ErrnoText(int error) {
+QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // No entry under that name at all (a dangling link counts as one: saving
 // creates its target).
-bool Taken(const QString& name) {
+bool taken(const QString& name) {
     struct stat st {};
     return ::lstat(QFile::encodeName(name).constData(), &st) == 0;
 }
 
 // The type of the entry itself (a link as a link), or 0 when there is none.
-mode_t Kind(const QString& path) {
+mode_t kind(const QString& path) {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
@@ -96,14 +96,14 @@ LoadResult ReminderStore::load() {
     if (::stat(native.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return result; // Missing; a file in a folder's place makes saving fail instead
-        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
+        return unreadable(QStringLiteral("无法读取（%1）").arg(errnoText(errno)));
     }
     if (!S_ISREG(st.st_mode))
         return unreadable(
-            QStringLiteral("数据文件的位置上是一个%1，不是普通文件").arg(KindText(st.st_mode)));
+            QStringLiteral("数据文件的位置上是一个%1，不是普通文件").arg(kindText(st.st_mode)));
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(errno)));
+        return unreadable(QStringLiteral("无法读取（%1）").arg(errnoText(errno)));
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) // replaced between the two looks
         return unreadable(QStringLiteral("数据文件的位置上不是普通文件"));
@@ -121,12 +121,12 @@ LoadResult ReminderStore::load() {
         }
     };
     try {
-        result = ReminderImage::DecodeFrom(readFd, st.st_size);
+        result = ReminderImage::decodeFrom(readFd, st.st_size);
     } catch (const std::bad_alloc&) {
         return unreadable(QStringLiteral("内存不足，读不下 %1 字节").arg(st.st_size));
     }
     if (result.status == LoadStatus::Unreadable)
-        return unreadable(QStringLiteral("无法读取（%1）").arg(ErrnoText(readError)));
+        return unreadable(QStringLiteral("无法读取（%1）").arg(errnoText(readError)));
     if (result.status == LoadStatus::Damaged)
         keepDamaged(result);
     return result;
@@ -138,7 +138,7 @@ void ReminderStore::keepDamaged(LoadResult& result) {
     // until the rows read from it replace it at once. A crash at any point
     // leaves the file whole under one name or the other. Behind a link, the
     // file the link leads to is kept, beside itself.
-    const QString file = Kind(m_path) == S_IFLNK ? QFileInfo(m_path).canonicalFilePath() : m_path;
+    const QString file = kind(m_path) == S_IFLNK ? QFileInfo(m_path).canonicalFilePath() : m_path;
     const QByteArray from = QFile::encodeName(file);
     QString error;
     result.damagedCopy = setAside(
@@ -150,7 +150,7 @@ void ReminderStore::keepDamaged(LoadResult& result) {
             // Where a file system has no hard links, a rename keeps it as well.
             if (errno != EEXIST && ::rename(from.constData(), to.constData()) == 0)
                 return true;
-            *error = ErrnoText(errno);
+            *error = errnoText(errno);
             return false;
         },
         &error);
@@ -176,7 +176,7 @@ LoadResult ReminderStore::unreadable(const QString& reason) const {
             if (::rename(QFile::encodeName(m_path).constData(),
                          QFile::encodeName(name).constData()) == 0)
                 return true;
-            *error = ErrnoText(errno);
+            *error = errnoText(errno);
             return false;
         },
         &moveError);
@@ -192,7 +192,7 @@ QString ReminderStore::setAside(const QString& file,
         file + QStringLiteral(".damaged-") + m_now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int k = 1; k < 1000; ++k) {
         const QString name = k == 1 ? stem : stem + QStringLiteral("-%1").arg(k);
-        if (Taken(name))
+        if (taken(name))
             continue;
         return place(name, error) ? name : QString();
     }
@@ -216,7 +216,7 @@ SaveResult ReminderStore::saveImage(const StoreState& state) {
     const QFileInfo info(m_path);
     const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder)) {
-        result.error = QStringLiteral("无法创建文件夹 %1").arg(Native(folder));
+        result.error = QStringLiteral("无法创建文件夹 %1").arg(native(folder));
         return result;
     }
     // A link to anything but a regular file is replaced, never written
@@ -227,7 +227,7 @@ SaveResult ReminderStore::saveImage(const StoreState& state) {
         ::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode) &&
         ::unlink(native.constData()) != 0) {
         result.error = QStringLiteral("无法替换指向%1的链接（%2）")
-                           .arg(KindText(st.st_mode), ErrnoText(errno));
+                           .arg(kindText(st.st_mode), errnoText(errno));
         return result;
     }
     QSaveFile file(m_path);
@@ -236,7 +236,7 @@ SaveResult ReminderStore::saveImage(const StoreState& state) {
         return result;
     }
     QString error;
-    if (!WriteImage(file, ReminderImage::Encode(state), &error)) {
+    if (!writeImage(file, ReminderImage::encode(state), &error)) {
         file.cancelWriting(); // the previous file stays as it was
         result.error = error;
         return result;

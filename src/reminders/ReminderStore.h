@@ -25,7 +25,7 @@ public:
 // Writes the whole image and flushes it; false with a reason on any failed
 // write, or when the flush fails (a full device may only tell then). A file
 // device is flushed by itself; other devices pass their own flush.
-bool WriteImage(QIODevice& device, const QByteArray& image, QString* error,
+bool writeImage(QIODevice& device, const QByteArray& image, QString* error,
                 const std::function<bool()>& flush = {});
 
 // The data file in one place. Loading reads only what its layout covers; saving replaces it
@@ -35,8 +35,8 @@ public:
     explicit ReminderStore(QString path);
 
     // $XDG_DATA_HOME/fruitwake/foodinfo.dat once the application is named.
-    static QString DefaultPath();
-    static QString DefaultFileName() { return QStringLiteral("foodinfo.dat"); }
+    static QString defaultPath();
+    static QString defaultFileName() { return QStringLiteral("foodinfo.dat"); }
 
     QString path() const override { return m_path; }
 

@@ -39,9 +39,9 @@ QString ReminderTable::cellText(const ReminderRow& r, int column) const {
     case ColCropName:
         return r.cropName;
     case ColPlant:
-        return TimeText::Format(r.plant);
+        return TimeText::format(r.plant);
     case ColRipe:
-        return TimeText::Format(r.ripe);
+        return TimeText::format(r.ripe);
     case ColNote:
         return r.note;
     case ColCountdown:

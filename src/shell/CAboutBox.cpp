@@ -10,7 +10,7 @@
 
 namespace {
 
-QLabel* PlainLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+QLabel* plainLabel(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(parent);
     // Plain text, and no '&' turned into a mnemonic.
     label->setTextFormat(Qt::PlainText);
@@ -22,30 +22,30 @@ QLabel* PlainLabel(QWidget* parent, const QString& text, const QRect& geometry) 
 
 } // namespace
 
-QString CAboutBox::VersionText() {
+QString CAboutBox::versionText() {
     return QStringLiteral("Fruitwake V" FW_VERSION_SHORT "版");
 }
 
 CAboutBox::CAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
-    const QFont font = DialogUnits::DialogFont();
+    const QFont font = DialogUnits::dialogFont();
     setFont(font);
     const DialogUnits du(font);
-    setWindowTitle(Caption());
-    setWindowIcon(ProgramIcon::Icon());
+    setWindowTitle(caption());
+    setWindowIcon(ProgramIcon::icon());
     setFixedSize(du.x(228), du.y(60));
 
     m_icon = new QLabel(this);
     const QRect iconRect = du.rect(11, 10, 20, 20);
     m_icon->setGeometry(iconRect);
-    m_icon->setPixmap(ProgramIcon::Icon().pixmap(iconRect.size()));
+    m_icon->setPixmap(ProgramIcon::icon().pixmap(iconRect.size()));
     m_icon->setAccessibleName(QStringLiteral("Fruitwake"));
 
-    PlainLabel(this, VersionText(), du.rect(40, 10, 119, 8));
-    PlainLabel(this, QString::fromUtf8("农场作物成熟提醒"), du.rect(40, 25, 70, 8));
-    PlainLabel(this, QString::fromUtf8("自由软件"), du.rect(115, 23, 45, 8));
-    PlainLabel(this, QString::fromUtf8("MIT 许可"), du.rect(113, 33, 53, 8));
+    plainLabel(this, versionText(), du.rect(40, 10, 119, 8));
+    plainLabel(this, QString::fromUtf8("农场作物成熟提醒"), du.rect(40, 25, 70, 8));
+    plainLabel(this, QString::fromUtf8("自由软件"), du.rect(115, 23, 45, 8));
+    plainLabel(this, QString::fromUtf8("MIT 许可"), du.rect(113, 33, 53, 8));
 
     m_ok = new QPushButton(QString::fromUtf8("确定"), this);
     m_ok->setObjectName(QStringLiteral("idc_1"));
@@ -56,7 +56,7 @@ CAboutBox::CAboutBox(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-CAboutBox* CAboutBox::Open(QWidget* owner) {
+CAboutBox* CAboutBox::showFor(QWidget* owner) {
     // One box per owner: a tray click and a menu click must not stack two.
     static QPointer<CAboutBox> open;
     if (open && open->parentWidget() == owner) {

@@ -12,12 +12,12 @@ class CAboutBox : public QDialog {
 public:
     explicit CAboutBox(QWidget* parent = nullptr);
 
-    static QString Caption() { return QString::fromUtf8("关于 Fruitwake"); }
-    static QString VersionText();
+    static QString caption() { return QString::fromUtf8("关于 Fruitwake"); }
+    static QString versionText();
 
     // Opens the one About box of this owner without a nested event loop, so
     // the reminders keep ticking behind it; a second request raises it.
-    static CAboutBox* Open(QWidget* owner);
+    static CAboutBox* showFor(QWidget* owner);
 
     QLabel* iconLabel() const { return m_icon; }
     QPushButton* okButton() const { return m_ok; }

@@ -20,9 +20,9 @@ constexpr int kKeptIds = 32;
 
 // The icon's pixels go along as "image-data" (iiibiiay): the theme may not
 // know the program's icon name when it runs from where it was built.
-QDBusArgument ImageData() {
+QDBusArgument imageData() {
     const QImage image =
-        ProgramIcon::Icon().pixmap(48).toImage().convertToFormat(QImage::Format_RGBA8888);
+        ProgramIcon::icon().pixmap(48).toImage().convertToFormat(QImage::Format_RGBA8888);
     QDBusArgument arg;
     arg.beginStructure();
     arg << image.width() << image.height() << int(image.bytesPerLine()) << true << 8 << 4
@@ -33,7 +33,7 @@ QDBusArgument ImageData() {
 
 // A service that reads body markup shows a note such as "<b>x</b> &amp; y" as
 // typed only with these three escaped.
-QString EscapeMarkup(QString text) {
+QString escapeMarkup(QString text) {
     return text.replace(u'&', QLatin1String("&amp;"))
         .replace(u'<', QLatin1String("&lt;"))
         .replace(u'>', QLatin1String("&gt;"));
@@ -107,11 +107,11 @@ void DesktopNotifier::send(const Note& note) {
         QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), QStringLiteral("fruitwake")},
-        {QStringLiteral("image-data"), QVariant::fromValue(ImageData())},
+        {QStringLiteral("image-data"), QVariant::fromValue(imageData())},
         // Critical: shown until dismissed, also where the expiry below is not honoured.
         {QStringLiteral("urgency"), QVariant::fromValue(uchar(note.lasting ? 2 : 1))},
     };
-    const QString body = m_service == Service::Markup ? EscapeMarkup(note.text) : note.text;
+    const QString body = m_service == Service::Markup ? escapeMarkup(note.text) : note.text;
     // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout
     call << note.caption << uint(0) << QStringLiteral("fruitwake") << note.caption << body
          << QStringList{kDefault, note.caption} << hints << qint32(note.lasting ? 0 : -1);

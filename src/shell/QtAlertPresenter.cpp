@@ -10,7 +10,7 @@
 QtAlertPresenter::QtAlertPresenter(std::function<void(const QString&)> bringForward,
                                    QObject* parent)
     : AlertPresenter(parent), m_bringForward(std::move(bringForward)), m_mayShow([] {
-          return !WindowsComeUpFocused() ||
+          return !windowsComeUpFocused() ||
                  QGuiApplication::applicationState() == Qt::ApplicationActive;
       }) {
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
@@ -37,7 +37,7 @@ void QtAlertPresenter::showWhenAllowed() {
         m_bringForward(text);
     // Parentless, so the box can stand in front while the main window is
     // hidden; it takes the application's icon.
-    auto* box = new QMessageBox(QMessageBox::Question, AppCaption(), text, QMessageBox::Ok);
+    auto* box = new QMessageBox(QMessageBox::Question, appCaption(), text, QMessageBox::Ok);
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -27,7 +27,7 @@ namespace {
 class MinimiseWhenMapped final : public QObject {
 public:
     explicit MinimiseWhenMapped(QWidget* window) : QObject(window), m_window(window) {
-        setObjectName(Name());
+        setObjectName(name());
         QWindow* handle = window->windowHandle();
         handle->installEventFilter(this);
         connect(handle, &QWindow::windowStateChanged, this, &MinimiseWhenMapped::check);
@@ -41,9 +41,9 @@ public:
     }
 
     // Brought forward before it was on screen: no longer wanted.
-    static void Cancel(QWidget* window) { delete Pending(window); }
-    static void Arm(QWidget* window) {
-        if (!Pending(window))
+    static void cancel(QWidget* window) { delete pending(window); }
+    static void arm(QWidget* window) {
+        if (!pending(window))
             new MinimiseWhenMapped(window);
     }
 
@@ -62,9 +62,9 @@ private:
             deleteLater();
         });
     }
-    static QString Name() { return QStringLiteral("fw-minimise-when-mapped"); }
-    static QObject* Pending(QWidget* window) {
-        return window->findChild<QObject*>(Name(), Qt::FindDirectChildrenOnly);
+    static QString name() { return QStringLiteral("fw-minimise-when-mapped"); }
+    static QObject* pending(QWidget* window) {
+        return window->findChild<QObject*>(name(), Qt::FindDirectChildrenOnly);
     }
     QWidget* m_window;
     bool m_exposed = false;
@@ -76,7 +76,7 @@ private:
 void QtWindowPort::showAndActivate() {
     if (!m_window)
         return;
-    MinimiseWhenMapped::Cancel(m_window);
+    MinimiseWhenMapped::cancel(m_window);
     // Minimised by the window manager, the window is still normal in Qt's own
     // request, so asking for normal would change nothing: minimised first. Qt
     // may not have heard of the minimise yet, but the window is no longer
@@ -93,7 +93,7 @@ void QtWindowPort::showAndActivate() {
 void QtWindowPort::showInFront() {
     if (!m_window)
         return;
-    MinimiseWhenMapped::Cancel(m_window);
+    MinimiseWhenMapped::cancel(m_window);
     // Restoring a minimised window asks the window manager to map it again,
     // which activates it; hidden and shown anew, it comes up unfocused.
     if (m_window->isMinimized())
@@ -129,7 +129,7 @@ void QtWindowPort::showMinimized() {
     const bool onScreen = m_window->windowHandle() && m_window->windowHandle()->isExposed();
     m_window->showMinimized();
     if (!onScreen && m_window->windowHandle() && QGuiApplication::platformName() == u"xcb")
-        MinimiseWhenMapped::Arm(m_window);
+        MinimiseWhenMapped::arm(m_window);
 }
 
 bool QtWindowPort::isVisible() const {
@@ -145,10 +145,10 @@ bool QtWindowPort::isActive() const {
 }
 
 bool QtWindowPort::knowsIfMinimized() const {
-    return !WindowsComeUpFocused();
+    return !windowsComeUpFocused();
 }
 
-bool WindowsComeUpFocused() {
+bool windowsComeUpFocused() {
     return QGuiApplication::platformName().startsWith(u"wayland");
 }
 
@@ -157,7 +157,7 @@ namespace {
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
-QDBusMessage HostQuery() {
+QDBusMessage hostQuery() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
@@ -166,13 +166,13 @@ QDBusMessage HostQuery() {
     return call;
 }
 
-bool HostAnswer(const QDBusMessage& reply) {
+bool hostAnswer(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ReplyMessage &&
            reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }
 
 // An XEmbed notification area: the owner of the _NET_SYSTEM_TRAY_S<screen> selection.
-bool XEmbedTrayPresent() {
+bool xEmbedTrayPresent() {
 #if QT_CONFIG(xcb)
     const auto* x11 =
         qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -203,8 +203,8 @@ bool XEmbedTrayPresent() {
 } // namespace
 
 QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds) : TrayPort(parent) {
-    connect(m_menu.addAction(CloseText()), &QAction::triggered, this, &TrayPort::closeChosen);
-    connect(m_menu.addAction(AboutText()), &QAction::triggered, this, &TrayPort::aboutChosen);
+    connect(m_menu.addAction(closeText()), &QAction::triggered, this, &TrayPort::closeChosen);
+    connect(m_menu.addAction(aboutText()), &QAction::triggered, this, &TrayPort::aboutChosen);
     connect(&m_poll, &QTimer::timeout, this, &QtTrayPort::look);
     const QString platform = QGuiApplication::platformName();
     m_watchesDesktop = platform == u"xcb" || platform.startsWith(u"wayland");
@@ -216,7 +216,7 @@ QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds) : TrayPort(parent)
         // hold the start), so a hidden start finds a tray that is there.
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (bus.isConnected()) {
-            m_dbusTray = HostAnswer(bus.call(HostQuery(), QDBus::Block, 250));
+            m_dbusTray = hostAnswer(bus.call(hostQuery(), QDBus::Block, 250));
             auto* watcher = new QDBusServiceWatcher(kWatcher, bus,
                                                     QDBusServiceWatcher::WatchForOwnerChange, this);
             connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -240,13 +240,13 @@ QtTrayPort::QtTrayPort(QObject* parent, int pollMilliseconds) : TrayPort(parent)
 bool QtTrayPort::trayNow() {
     if (m_icon || !m_watchesDesktop)
         return QSystemTrayIcon::isSystemTrayAvailable();
-    return m_dbusTray || XEmbedTrayPresent();
+    return m_dbusTray || xEmbedTrayPresent();
 }
 
 QSystemTrayIcon& QtTrayPort::icon() {
     if (!m_icon) {
-        m_icon = std::make_unique<QSystemTrayIcon>(ProgramIcon::Icon());
-        m_icon->setToolTip(ShellController::TrayTip());
+        m_icon = std::make_unique<QSystemTrayIcon>(ProgramIcon::icon());
+        m_icon->setToolTip(ShellController::trayTip());
         m_icon->setContextMenu(&m_menu);
         connect(m_icon.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -274,10 +274,10 @@ QSystemTrayIcon& QtTrayPort::icon() {
 
 void QtTrayPort::askDBusTray() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(HostQuery()), this);
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(hostQuery()), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
         call->deleteLater();
-        m_dbusTray = HostAnswer(call->reply());
+        m_dbusTray = hostAnswer(call->reply());
         look();
     });
 }
@@ -330,10 +330,10 @@ bool QtTrayPort::isIconVisible() const {
 
 void QtTrayPort::showMessage(const QString& title, const QString& text) {
     if (m_icon && QSystemTrayIcon::supportsMessages())
-        m_icon->showMessage(title, text, ProgramIcon::Icon(), 10000);
+        m_icon->showMessage(title, text, ProgramIcon::icon(), 10000);
 }
 
-ShellController::Question MessageBoxQuestion(QWidget* owner) {
+ShellController::Question messageBoxQuestion(QWidget* owner) {
     QPointer<QWidget> parent(owner);
     return [parent](const QString& caption, const QString& text, ShellController::Answer answer) {
         auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text,
@@ -348,13 +348,13 @@ ShellController::Question MessageBoxQuestion(QWidget* owner) {
     };
 }
 
-ShellController::Notice MessageBoxNotice(QWidget* owner) {
+ShellController::Notice messageBoxNotice(QWidget* owner) {
     QPointer<QWidget> parent(owner);
     return [parent](const QString& text, std::function<void()> done) {
         // Ended from the tray, the window is hidden: the box stands on its own.
         QWidget* owner = parent && parent->isVisible() ? parent.data() : nullptr;
         auto* box =
-            new QMessageBox(QMessageBox::Warning, AppCaption(), text, QMessageBox::Ok, owner);
+            new QMessageBox(QMessageBox::Warning, appCaption(), text, QMessageBox::Ok, owner);
         box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(box, &QMessageBox::finished, box, [done](int) { done(); });

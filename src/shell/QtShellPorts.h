@@ -30,7 +30,7 @@ private:
 
 // Wayland: a window that is shown or raised takes the keyboard focus (there is
 // no way to come up quietly), and the desktop never says it minimised one.
-bool WindowsComeUpFocused();
+bool windowsComeUpFocused();
 
 // The tray port over QSystemTrayIcon, with the menu "关闭" and the About entry.
 // Qt does not announce a notification area coming or going. A D-Bus tray's
@@ -49,8 +49,8 @@ public:
     bool isAvailable() const override { return m_available; }
     void showMessage(const QString& title, const QString& text) override;
 
-    static QString CloseText() { return QString::fromUtf8("关闭"); }
-    static QString AboutText() { return QString::fromUtf8("关于 Fruitwake(&A)..."); }
+    static QString closeText() { return QString::fromUtf8("关闭"); }
+    static QString aboutText() { return QString::fromUtf8("关于 Fruitwake(&A)..."); }
     QMenu* menu() { return &m_menu; }
 
 private slots:
@@ -72,7 +72,7 @@ private:
 
 // The close question as a message box that does not block: the timer and the
 // alerts go on while it is open. Closing the box by its frame counts as Cancel.
-ShellController::Question MessageBoxQuestion(QWidget* owner);
+ShellController::Question messageBoxQuestion(QWidget* owner);
 
 // A notice that does not block either: done runs once the box is dismissed.
-ShellController::Notice MessageBoxNotice(QWidget* owner);
+ShellController::Notice messageBoxNotice(QWidget* owner);

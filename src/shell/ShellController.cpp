@@ -50,7 +50,7 @@ void ShellController::hideToTray() {
         setState(State::Shown);
         return;
     }
-    m_tray.showIcon(TrayTip());
+    m_tray.showIcon(trayTip());
     m_window.hide();
     setState(State::HiddenToTray);
 }
@@ -84,7 +84,7 @@ bool ShellController::requestClose() {
     }
     m_questionOpen = true;
     QPointer<ShellController> self(this);
-    m_question(CloseCaption(), CloseQuestion(), [self](bool ok) {
+    m_question(closeCaption(), closeQuestion(), [self](bool ok) {
         if (self)
             self->answerClose(ok);
     });
@@ -138,9 +138,9 @@ bool ShellController::outOfSight() const {
 }
 
 void ShellController::tellDesktop(const QString& text, bool lasting) {
-    if (m_notifier && m_notifier->notify(AppCaption(), text, lasting))
+    if (m_notifier && m_notifier->notify(appCaption(), text, lasting))
         return;
-    m_tray.showMessage(AppCaption(), text);
+    m_tray.showMessage(appCaption(), text);
 }
 
 // The ripe alert is the one not to miss: its notification lasts.
@@ -172,7 +172,7 @@ void ShellController::onTrayAvailability(bool available) {
         // The panel went away (restart, crash): bring the window back into reach.
         showWindow();
     } else {
-        m_tray.showIcon(TrayTip());
+        m_tray.showIcon(trayTip());
     }
 }
 
@@ -181,7 +181,7 @@ void ShellController::endOnSignal(int signalNumber) {
     requestEnd(EndReason::Signal);
 }
 
-QString ShellController::ExitSaveFailedText(const QString& path, const QString& reason) {
+QString ShellController::exitSaveFailedText(const QString& path, const QString& reason) {
     return QString::fromUtf8("Fruitwake 退出前未能保存提醒数据，最近的改动没有保存下来。\n"
                              "数据文件：%1\n原因：%2")
         .arg(path, reason);
@@ -207,7 +207,7 @@ void ShellController::requestEnd(EndReason reason) {
                 (reason == EndReason::CloseConfirmed || reason == EndReason::TrayClose)) {
                 m_noticeOpen = true;
                 QPointer<ShellController> self(this);
-                m_exitSaveNotice(ExitSaveFailedText(saved.path, saved.error), [self, reason] {
+                m_exitSaveNotice(exitSaveFailedText(saved.path, saved.error), [self, reason] {
                     if (self)
                         self->finishEnd(reason);
                 });

@@ -56,10 +56,10 @@ public:
     State state() const { return m_state; }
     bool isQuestionOpen() const { return m_questionOpen; }
 
-    static QString TrayTip() { return QStringLiteral("Fruitwake"); }
-    static QString CloseCaption() { return QString::fromUtf8("关闭提醒"); }
-    static QString CloseQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
-    static QString ExitSaveFailedText(const QString& path, const QString& reason);
+    static QString trayTip() { return QStringLiteral("Fruitwake"); }
+    static QString closeCaption() { return QString::fromUtf8("关闭提醒"); }
+    static QString closeQuestion() { return QString::fromUtf8("是否关闭提醒器?"); }
+    static QString exitSaveFailedText(const QString& path, const QString& reason);
 
 public slots:
     void requestMinimize();

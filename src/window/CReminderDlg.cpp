@@ -40,14 +40,14 @@ const QList<int> kColumnWidths{0, 100, 127, 127, 60, 140, 40};
 
 } // namespace
 
-QString CReminderDlg::Title() {
+QString CReminderDlg::title() {
     return QStringLiteral("FruitwakeV" FW_VERSION_SHORT
                           "  用户交流群：Fruitwake玩家群  快乐游戏_轻松游戏^_^");
 }
 
 CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)) {
-    const DialogServices system = DialogServices::System();
+    const DialogServices system = DialogServices::system();
     if (!m_services.now)
         m_services.now = system.now;
     if (!m_services.showMessage)
@@ -59,30 +59,30 @@ CReminderDlg::CReminderDlg(DialogServices services, QWidget* parent)
         {m_clock, *m_services.chime, *m_services.tuneDeck, *m_services.presenter,
          [this] { return m_services.chooseMusicFile(this); }, m_services.storePath},
         this);
-    BuildControls();
-    ConnectSignals();
+    buildControls();
+    connectSignals();
     OnInitDialog();
 }
 
 CReminderDlg::~CReminderDlg() = default;
 
-void CReminderDlg::BuildControls() {
-    setWindowTitle(Title());
+void CReminderDlg::buildControls() {
+    setWindowTitle(title());
     // A top-level window, not a dialog: X11 makes a dialog without a parent
     // transient for the whole program, and GNOME never minimises those.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    const QFont font = DialogUnits::DialogFont();
+    const QFont font = DialogUnits::dialogFont();
     setFont(font);
     const DialogUnits du(font);
     setFixedSize(du.x(ControlTable::kDialogWidth), du.y(ControlTable::kDialogHeight));
 
     QWidget* previousFocusable = nullptr;
     QWidget* tableFrame = nullptr;
-    for (const ControlTable::Control& c : ControlTable::MainDialog()) {
-        QWidget* w = ControlFactory::Make(c, this);
-        w->setGeometry(du.rect(c.x, c.y, c.w, ControlFactory::ClosedHeight(c)));
+    for (const ControlTable::Control& c : ControlTable::mainDialog()) {
+        QWidget* w = ControlFactory::make(c, this);
+        w->setGeometry(du.rect(c.x, c.y, c.w, ControlFactory::closedHeight(c)));
         w->setAccessibleName(c.accessibleName);
         if (c.has(ControlTable::Disabled))
             w->setEnabled(false);
@@ -90,11 +90,11 @@ void CReminderDlg::BuildControls() {
         if (c.has(ControlTable::NoTabStop) && c.kind != Kind::Radio)
             w->setFocusPolicy(Qt::ClickFocus);
         if (c.kind == Kind::GroupBox) {
-            MakeTransparentCaption(w);
+            makeTransparentCaption(w);
             tableFrame = w;
         }
         if (c.id != Id::None) {
-            w->setObjectName(ControlTable::ObjectName(c.id));
+            w->setObjectName(ControlTable::objectName(c.id));
             m_controls.insert(c.id, w);
         }
         if (w->focusPolicy() & Qt::TabFocus) {
@@ -105,31 +105,31 @@ void CReminderDlg::BuildControls() {
     }
 
     // The members the handlers work with, like the data exchange's bindings.
-    m_listReminders = Control<CFlipSortListCtrl>(Id::ReminderList);
-    m_dtpPlant = Control<QDateTimeEdit>(Id::PlantTime);
-    m_cmbCrop = Control<QComboBox>(Id::Crop);
-    m_cmbSeason = Control<QComboBox>(Id::Season);
-    m_cmbStage = Control<QComboBox>(Id::Stage);
-    m_cmbLead = Control<QComboBox>(Id::Lead);
-    m_editNote = Control<QLineEdit>(Id::Note);
-    m_editHours = Control<CDigitGateEdit>(Id::FriendHours);
-    m_editMinutes = Control<CDigitGateEdit>(Id::FriendMinutes);
-    m_chkFriend = Control<QCheckBox>(Id::FriendCrop);
-    m_chkAlertBox = Control<QCheckBox>(Id::AlertBox);
-    m_radOrdinary = Control<QRadioButton>(Id::Ordinary);
-    m_radRedSoil = Control<QRadioButton>(Id::RedSoil);
-    m_lblClock = Control<QLabel>(Id::Clock);
-    m_btnAdd = Control<CRimGlowButton>(Id::Add);
-    m_btnDelete = Control<CRimGlowButton>(Id::Delete);
-    m_btnNextSeason = Control<CRimGlowButton>(Id::NextSeason);
-    m_btnChooseMusic = Control<CRimGlowButton>(Id::ChooseMusic);
-    m_btnStopMusic = Control<CRimGlowButton>(Id::StopMusic);
-    m_btnPreview = Control<CRimGlowButton>(Id::Preview);
-    m_lblMusic = Control<QLabel>(Id::MusicLabel);
-    m_grpControls = Control<CXPGroupBox>(Id::ControlsGroup);
-    m_grpSchedule = Control<CXPGroupBox>(Id::ScheduleGroup);
+    m_listReminders = control<CFlipSortListCtrl>(Id::ReminderList);
+    m_dtpPlant = control<QDateTimeEdit>(Id::PlantTime);
+    m_cmbCrop = control<QComboBox>(Id::Crop);
+    m_cmbSeason = control<QComboBox>(Id::Season);
+    m_cmbStage = control<QComboBox>(Id::Stage);
+    m_cmbLead = control<QComboBox>(Id::Lead);
+    m_editNote = control<QLineEdit>(Id::Note);
+    m_editHours = control<CDigitGateEdit>(Id::FriendHours);
+    m_editMinutes = control<CDigitGateEdit>(Id::FriendMinutes);
+    m_chkFriend = control<QCheckBox>(Id::FriendCrop);
+    m_chkAlertBox = control<QCheckBox>(Id::AlertBox);
+    m_radOrdinary = control<QRadioButton>(Id::Ordinary);
+    m_radRedSoil = control<QRadioButton>(Id::RedSoil);
+    m_lblClock = control<QLabel>(Id::Clock);
+    m_btnAdd = control<CRimGlowButton>(Id::Add);
+    m_btnDelete = control<CRimGlowButton>(Id::Delete);
+    m_btnNextSeason = control<CRimGlowButton>(Id::NextSeason);
+    m_btnChooseMusic = control<CRimGlowButton>(Id::ChooseMusic);
+    m_btnStopMusic = control<CRimGlowButton>(Id::StopMusic);
+    m_btnPreview = control<CRimGlowButton>(Id::Preview);
+    m_lblMusic = control<QLabel>(Id::MusicLabel);
+    m_grpControls = control<CXPGroupBox>(Id::ControlsGroup);
+    m_grpSchedule = control<CXPGroupBox>(Id::ScheduleGroup);
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k] = Control<QLabel>(ControlTable::kPanelValueIds[k]);
+        m_lblPanel[k] = control<QLabel>(ControlTable::kPanelValueIds[k]);
 
     // The note can hold at most one UTF-16 pair per byte; the validator cuts
     // to what the record holds.
@@ -169,7 +169,7 @@ void CReminderDlg::BuildControls() {
     new WindowFitter(this, {m_listReminders, tableFrame}, du.y(32));
 }
 
-void CReminderDlg::ConnectSignals() {
+void CReminderDlg::connectSignals() {
     connect(m_btnAdd, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
     connect(m_btnDelete, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
     connect(m_listReminders, &CFlipSortListCtrl::rowClicked, this, &CReminderDlg::OnReminderClick);
@@ -192,7 +192,7 @@ void CReminderDlg::ConnectSignals() {
     connect(m_btnStopMusic, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
     connect(m_btnPreview, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
     connect(m_btnNextSeason, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
-    connect(m_chkAlertBox, &QCheckBox::toggled, m_desk, &ReminderDesk::SetAlertBoxesWanted);
+    connect(m_chkAlertBox, &QCheckBox::toggled, m_desk, &ReminderDesk::setAlertBoxesWanted);
     // What the desk decides, into the widgets.
     connect(m_desk, &ReminderDesk::clockTextChanged, m_lblClock, &QLabel::setText);
     connect(m_desk, &ReminderDesk::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
@@ -212,20 +212,20 @@ void CReminderDlg::OnInitDialog() {
     UpdateData(true);
     m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     m_radOrdinary->setChecked(true);
-    m_listReminders->setModel(&m_desk->Table());
+    m_listReminders->setModel(&m_desk->table());
     m_listReminders->setColumnWidths(kColumnWidths);
     // One text line per row, as a report list shows it.
     m_listReminders->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    m_desk->Start();
+    m_desk->start();
     UpdateData(false);
-    StyleGroupBoxes();
+    styleGroupBoxes();
     m_chkAlertBox->setChecked(true);
-    QFont clockFont = DialogUnits::DialogFont();
+    QFont clockFont = DialogUnits::dialogFont();
     clockFont.setPointSize(14);
     m_lblClock->setFont(clockFont);
 }
 
-void CReminderDlg::StyleGroupBoxes() {
+void CReminderDlg::styleGroupBoxes() {
     m_grpControls->SetLook(CXPGroupBox::Look::Banded)
         .SetFillColors(kBandColour, kBodyColour)
         .SetCaptionBold(true);
@@ -260,73 +260,73 @@ void mirror(QLineEdit* edit, const QString& text) {
 
 // The one place where widgets and the form meet.
 void CReminderDlg::UpdateData(bool saveAndValidate) {
-    PlantingForm& form = m_desk->Form();
+    PlantingForm& form = m_desk->form();
     if (saveAndValidate) {
-        form.SetCropSelection(m_cmbCrop->currentIndex());
-        form.SetSeasonSelection(m_cmbSeason->currentIndex());
-        form.SetStageSelection(m_cmbStage->currentIndex());
-        form.SetPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
-        form.SetHoursText(m_editHours->text());
-        form.SetMinutesText(m_editMinutes->text());
-        m_desk->SetNote(m_editNote->text());
+        form.setCropSelection(m_cmbCrop->currentIndex());
+        form.setSeasonSelection(m_cmbSeason->currentIndex());
+        form.setStageSelection(m_cmbStage->currentIndex());
+        form.setPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
+        form.setHoursText(m_editHours->text());
+        form.setMinutesText(m_editMinutes->text());
+        m_desk->setNote(m_editNote->text());
         return;
     }
-    mirror(m_cmbCrop, form.Crops());
-    mirror(m_cmbSeason, form.Seasons());
-    mirror(m_cmbStage, form.Stages());
+    mirror(m_cmbCrop, form.crops());
+    mirror(m_cmbSeason, form.seasons());
+    mirror(m_cmbStage, form.stages());
     {
         const QSignalBlocker block(m_dtpPlant);
-        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.Plant())
-            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.Plant()));
+        if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.plant())
+            m_dtpPlant->setDateTime(QDateTime::fromSecsSinceEpoch(form.plant()));
     }
-    m_dtpPlant->setEnabled(form.PickerEnabled());
-    const bool friendFields = form.FriendFieldsEnabled();
+    m_dtpPlant->setEnabled(form.pickerEnabled());
+    const bool friendFields = form.friendFieldsEnabled();
     for (QWidget* w :
          std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
         w->setEnabled(friendFields);
     {
         const QSignalBlocker block(m_chkFriend);
-        m_chkFriend->setChecked(form.FriendMode());
+        m_chkFriend->setChecked(form.friendMode());
     }
-    mirror(m_editHours, form.HoursText());
-    mirror(m_editMinutes, form.MinutesText());
-    mirror(m_editNote, m_desk->Note());
+    mirror(m_editHours, form.hoursText());
+    mirror(m_editMinutes, form.minutesText());
+    mirror(m_editNote, m_desk->note());
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k]->setText(form.Panel()[k]);
+        m_lblPanel[k]->setText(form.panel()[k]);
 }
 
-template <class F> void CReminderDlg::WithForm(F&& handler) {
+template <class F> void CReminderDlg::withForm(F&& handler) {
     UpdateData(true);
     handler();
     UpdateData(false);
 }
 
 void CReminderDlg::OnSoilOrdinary() {
-    WithForm([this] { m_desk->OnSoilOrdinary(); });
+    withForm([this] { m_desk->OnSoilOrdinary(); });
 }
 
 void CReminderDlg::OnSoilRedSoil() {
-    WithForm([this] { m_desk->OnSoilRedSoil(); });
+    withForm([this] { m_desk->OnSoilRedSoil(); });
 }
 
 void CReminderDlg::OnCropSelChange() {
-    WithForm([this] { m_desk->OnCropSelChange(); });
+    withForm([this] { m_desk->OnCropSelChange(); });
 }
 
 void CReminderDlg::OnSeasonSelChange() {
-    WithForm([this] { m_desk->OnSeasonSelChange(); });
+    withForm([this] { m_desk->OnSeasonSelChange(); });
 }
 
 void CReminderDlg::OnPlantTimeChange() {
-    WithForm([this] { m_desk->OnPlantTimeChange(); });
+    withForm([this] { m_desk->OnPlantTimeChange(); });
 }
 
 void CReminderDlg::OnFriendCropClicked() {
-    WithForm([this] { m_desk->OnFriendCropClicked(m_chkFriend->isChecked()); });
+    withForm([this] { m_desk->OnFriendCropClicked(m_chkFriend->isChecked()); });
 }
 
 void CReminderDlg::OnAddReminder() {
-    WithForm([this] { m_desk->OnAddReminder(); });
+    withForm([this] { m_desk->OnAddReminder(); });
 }
 
 void CReminderDlg::OnDeleteReminder() {
@@ -337,7 +337,7 @@ void CReminderDlg::OnDeleteReminder() {
 }
 
 void CReminderDlg::OnReminderClick(int row) {
-    WithForm([this, row] { m_desk->OnReminderClick(row); });
+    withForm([this, row] { m_desk->OnReminderClick(row); });
 }
 
 void CReminderDlg::OnTimer() {
@@ -345,7 +345,7 @@ void CReminderDlg::OnTimer() {
 }
 
 void CReminderDlg::OnLeadMinutesChange() {
-    m_desk->OnLeadSelected(m_cmbLead->currentIndex());
+    m_desk->onLeadSelected(m_cmbLead->currentIndex());
 }
 
 void CReminderDlg::OnChooseMusic() {
@@ -364,7 +364,7 @@ void CReminderDlg::OnNextSeason() {
     m_desk->OnNextSeason();
 }
 
-bool CReminderDlg::IsSwallowedKey(const QEvent* event) {
+bool CReminderDlg::isSwallowedKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
     const int key = static_cast<const QKeyEvent*>(event)->key();
@@ -372,21 +372,21 @@ bool CReminderDlg::IsSwallowedKey(const QEvent* event) {
 }
 
 bool CReminderDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (IsSwallowedKey(event) && watched->isWidgetType() &&
+    if (isSwallowedKey(event) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this)
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void CReminderDlg::keyPressEvent(QKeyEvent* event) {
-    if (IsSwallowedKey(event)) {
+    if (isSwallowedKey(event)) {
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-void CReminderDlg::OnAbout() {
+void CReminderDlg::onAbout() {
     emit aboutRequested();
 }
 
@@ -399,19 +399,19 @@ void CReminderDlg::closeEvent(QCloseEvent* event) {
 // it puts the clock and the countdowns right at once.
 void CReminderDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    m_desk->SecondTimer().setHidden(isMinimized());
+    m_desk->secondTimer().setHidden(isMinimized());
 }
 
 void CReminderDlg::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
-    m_desk->SecondTimer().setHidden(true);
+    m_desk->secondTimer().setHidden(true);
 }
 
 void CReminderDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    m_desk->SecondTimer().setHidden(!isVisible() || isMinimized());
+    m_desk->secondTimer().setHidden(!isVisible() || isMinimized());
     // Told once the state change is done, so a listener may hide the window.
     if (isMinimized())
         QMetaObject::invokeMethod(this, &CReminderDlg::minimiseRequested, Qt::QueuedConnection);
@@ -420,6 +420,6 @@ void CReminderDlg::changeEvent(QEvent* event) {
 // Where there is no system menu to extend, the About entry lives here.
 void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::OnAbout);
+    menu.addAction(QString::fromUtf8("关于 Fruitwake(&A)..."), this, &CReminderDlg::onAbout);
     menu.exec(event->globalPos());
 }

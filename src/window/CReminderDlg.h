@@ -34,15 +34,15 @@ public:
     ~CReminderDlg() override;
 
     // The widget of a control id (nullptr for none), typed when asked.
-    QWidget* Control(ControlTable::Id id) const { return m_controls.value(id); }
-    template <class T> T* Control(ControlTable::Id id) const {
-        return qobject_cast<T*>(Control(id));
+    QWidget* control(ControlTable::Id id) const { return m_controls.value(id); }
+    template <class T> T* control(ControlTable::Id id) const {
+        return qobject_cast<T*>(control(id));
     }
 
-    ReminderDesk& Desk() { return *m_desk; }
-    CFlipSortListCtrl* ReminderView() const { return m_listReminders; }
+    ReminderDesk& desk() { return *m_desk; }
+    CFlipSortListCtrl* reminderView() const { return m_listReminders; }
 
-    static QString Title();
+    static QString title();
 
 public slots:
     void OnAddReminder();
@@ -61,7 +61,7 @@ public slots:
     void OnStopMusic();
     void OnPreviewMusic();
     void OnNextSeason();
-    void OnAbout();
+    void onAbout();
 
 signals:
     // The close button (or Alt+F4); the window stays until someone ends it.
@@ -80,15 +80,15 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void BuildControls();
-    void ConnectSignals();
+    void buildControls();
+    void connectSignals();
     void OnInitDialog();
-    void StyleGroupBoxes();
+    void styleGroupBoxes();
     // true: widgets into the form and the note; false: the form back out.
     void UpdateData(bool saveAndValidate);
     // A form handler of the desk between reading and writing the widgets.
-    template <class F> void WithForm(F&& handler);
-    static bool IsSwallowedKey(const QEvent* event);
+    template <class F> void withForm(F&& handler);
+    static bool isSwallowedKey(const QEvent* event);
 
     DialogServices m_services;
     // Time reaches the desk through this, whatever the services give.

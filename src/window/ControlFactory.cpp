@@ -34,7 +34,7 @@ QLabel* plainLabel(const QString& text, QWidget* parent) {
 
 } // namespace
 
-QWidget* Make(const ControlTable::Control& c, QWidget* parent) {
+QWidget* make(const ControlTable::Control& c, QWidget* parent) {
     switch (c.kind) {
     case Kind::XPGroupBox:
         return new CXPGroupBox(c.text, parent);
@@ -52,7 +52,7 @@ QWidget* Make(const ControlTable::Control& c, QWidget* parent) {
             l->setLineWidth(1);
         }
         if (c.id == ControlTable::Id::None)
-            MakeTransparentCaption(l);
+            makeTransparentCaption(l);
         else
             l->setAutoFillBackground(true); // captions with ids keep the window colour
         return l;
@@ -84,7 +84,7 @@ QWidget* Make(const ControlTable::Control& c, QWidget* parent) {
     return nullptr;
 }
 
-int ClosedHeight(const ControlTable::Control& c) {
+int closedHeight(const ControlTable::Control& c) {
     return c.kind == Kind::ComboBox ? kClosedComboHeight : c.h;
 }
 

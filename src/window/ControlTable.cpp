@@ -80,12 +80,12 @@ std::vector<Control> build() {
 
 } // namespace
 
-const std::vector<Control>& MainDialog() {
+const std::vector<Control>& mainDialog() {
     static const std::vector<Control> table = build();
     return table;
 }
 
-QString ObjectName(Id id) {
+QString objectName(Id id) {
     return QStringLiteral("idc_%1").arg(int(id));
 }
 

@@ -86,8 +86,8 @@ struct Control {
     bool has(Flag f) const { return (flags & f) != 0; }
 };
 
-const std::vector<Control>& MainDialog();
-QString ObjectName(Id id);
+const std::vector<Control>& mainDialog();
+QString objectName(Id id);
 
 // The nine schedule-panel values, first season first.
 constexpr Id kPanelValueIds[9] = {Id::Season1Ripe, Id::Season2Ripe, Id::Season3Ripe,

@@ -8,21 +8,21 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-DialogServices DialogServices::System() {
+DialogServices DialogServices::system() {
     DialogServices s;
     s.now = [] { return QDateTime::currentSecsSinceEpoch(); };
     s.showMessage = [](QWidget* parent, const QString& text) {
         // The no-song note is a plain box; refusals and file troubles warn.
         const auto icon =
-            text == MusicChoice::NoSongText() ? QMessageBox::NoIcon : QMessageBox::Warning;
-        QMessageBox box(icon, AppCaption(), text, QMessageBox::Ok, parent);
+            text == MusicChoice::noSongText() ? QMessageBox::NoIcon : QMessageBox::Warning;
+        QMessageBox box(icon, appCaption(), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };
     s.chooseMusicFile = [](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), MusicChoice::FileFilter(),
+        return QFileDialog::getOpenFileName(parent, QString(), QString(), MusicChoice::fileFilter(),
                                             nullptr, QFileDialog::HideNameFilterDetails);
     };
-    s.storePath = ReminderStore::DefaultPath();
+    s.storePath = ReminderStore::defaultPath();
     return s;
 }

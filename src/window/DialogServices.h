@@ -26,5 +26,5 @@ struct DialogServices {
     QString storePath;
 
     // The system's clock, boxes, chooser and data file; no sound or boxes.
-    static DialogServices System();
+    static DialogServices system();
 };

@@ -15,7 +15,7 @@ DialogUnits::DialogUnits(const QFont& font) {
         m_baseY = 12;
 }
 
-QFont DialogUnits::DialogFont() {
+QFont DialogUnits::dialogFont() {
     QFont f;
     const QStringList families = {
         QString::fromUtf8("宋体"),           QStringLiteral("SimSun"),

@@ -20,7 +20,7 @@ public:
     int baseY() const { return m_baseY; }
 
     // "宋体" 9 pt with the CJK faces a Linux desktop is likely to have.
-    static QFont DialogFont();
+    static QFont dialogFont();
 
 private:
     int m_baseX;

@@ -3,15 +3,15 @@
 #include "reminders/ReminderImage.h"
 
 QValidator::State NoteValidator::validate(QString& input, int& pos) const {
-    if (FitsNote(input))
+    if (fitsNote(input))
         return Acceptable;
     pos = qBound(0, pos, int(input.size()));
-    while (pos > 0 && !FitsNote(input)) {
+    while (pos > 0 && !fitsNote(input)) {
         const int n = charBefore(input, pos);
         input.remove(pos - n, n);
         pos -= n;
     }
-    while (!input.isEmpty() && !FitsNote(input))
+    while (!input.isEmpty() && !fitsNote(input))
         input.chop(charBefore(input, int(input.size())));
     pos = qMin(pos, int(input.size()));
     return Acceptable;

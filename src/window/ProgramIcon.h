@@ -7,9 +7,9 @@
 namespace ProgramIcon {
 
 // Every rendered size, smallest first.
-QList<int> Sizes();
+QList<int> sizes();
 
 // The icon built from the PNG sizes, so it needs no SVG plug-in at run time.
-QIcon Icon();
+QIcon icon();
 
 } // namespace ProgramIcon

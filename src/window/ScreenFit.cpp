@@ -4,7 +4,7 @@
 
 namespace ScreenFit {
 
-Result Fit(const Layout& layout, const QMargins& frame, const QSize& available) {
+Result fit(const Layout& layout, const QMargins& frame, const QSize& available) {
     const int roomW = qMax(1, available.width() - frame.left() - frame.right());
     const int roomH = qMax(1, available.height() - frame.top() - frame.bottom());
     Result r;

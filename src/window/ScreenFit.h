@@ -22,6 +22,6 @@ struct Result {
 // frame: the window frame around the inside (title bar, borders); available:
 // the screen's area free of panels. Where even the shrunk layout is too big
 // the window is cut to the screen, so all of it can still be reached.
-Result Fit(const Layout& layout, const QMargins& frame, const QSize& available);
+Result fit(const Layout& layout, const QMargins& frame, const QSize& available);
 
 } // namespace ScreenFit

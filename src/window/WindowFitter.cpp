@@ -64,7 +64,7 @@ void WindowFitter::fit() {
     m_fitting = true;
     const QRect area = screen->availableGeometry();
     m_fittedFrame = frame();
-    const ScreenFit::Result r = ScreenFit::Fit(
+    const ScreenFit::Result r = ScreenFit::fit(
         {m_template, m_giveWayTemplate.first().height(), m_minGiveWay}, m_fittedFrame, area.size());
     if (r.client != m_window->size()) {
         for (int i = 0; i < m_giveWay.size(); ++i) {

@@ -41,8 +41,8 @@ public:
         log->push_back(QStringLiteral("close"));
         setState(State::Closed);
     }
-    State CurrentState() const override { return m_state; }
-    QString Path() const override { return m_path; }
+    State currentState() const override { return m_state; }
+    QString path() const override { return m_path; }
     void setState(State s) {
         m_state = s;
         emit stateChanged(s);

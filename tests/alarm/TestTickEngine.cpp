@@ -15,7 +15,7 @@ constexpr qint64 T0 = 1'700'000'000;
 constexpr int kSingle = 0;  // 牧草: one season
 constexpr int kTriple = 26; // 满天星: 25 h to ripen, 10 h to ripen again, three seasons
 
-ReminderRow Row(qint64 ripeIn, const QString& note = {}, int crop = kTriple, int season = 1,
+ReminderRow row(qint64 ripeIn, const QString& note = {}, int crop = kTriple, int season = 1,
                 const QString& name = {}) {
     ReminderRow r;
     r.cropIndex = crop;
@@ -26,7 +26,7 @@ ReminderRow Row(qint64 ripeIn, const QString& note = {}, int crop = kTriple, int
     return r;
 }
 
-QList<qint64> Range(qint64 from, qint64 to) {
+QList<qint64> range(qint64 from, qint64 to) {
     QList<qint64> out(to - from + 1);
     std::iota(out.begin(), out.end(), from);
     return out;
@@ -88,7 +88,7 @@ struct Case {
     std::function<void(Rig&)> edit = {};
 };
 
-std::function<void(Rig&)> Lead(int minutes) {
+std::function<void(Rig&)> lead(int minutes) {
     return [minutes](Rig& rig) { rig.engine.setLeadMinutes(minutes); };
 }
 
@@ -101,58 +101,58 @@ class TestTickEngine : public QObject {
 private slots:
     void timeline_data() {
         QTest::addColumn<Case>("c");
-        const QList<qint64> all = Range(1, 1100);
+        const QList<qint64> all = range(1, 1100);
         const auto add = [](const char* name, const Case& c) { QTest::newRow(name) << c; };
-        add("lead 5 warns 300 s before", {{Row(600)}, all, {"300:W5:", "600:R:"}});
-        add("added exactly the lead before", {{Row(300)}, all, {"300:R:"}});
+        add("lead 5 warns 300 s before", {{row(600)}, all, {"300:W5:", "600:R:"}});
+        add("added exactly the lead before", {{row(300)}, all, {"300:R:"}});
         add("last of three seasons goes a tick after ripe",
-            {{Row(10, {}, kTriple, 3)}, all, {"10:R:", "11:left:"}});
-        add("season beyond the count never goes", {{Row(10, {}, kSingle, 2)}, all, {"10:R:"}});
+            {{row(10, {}, kTriple, 3)}, all, {"10:R:", "11:left:"}});
+        add("season beyond the count never goes", {{row(10, {}, kSingle, 2)}, all, {"10:R:"}});
         add("late tick across the warning",
-            {{Row(600)}, QList<qint64>{1, 290, 330} + Range(331, 600), {"330:W5:", "600:R:"}});
+            {{row(600)}, QList<qint64>{1, 290, 330} + range(331, 600), {"330:W5:", "600:R:"}});
         add("late tick across both: ripe only, a second late",
-            {{Row(600)}, {1, 299, 601}, {"601:R:"}});
+            {{row(600)}, {1, 299, 601}, {"601:R:"}});
         add("sleeping until due is no catch-up",
-            {{Row(600)}, {1, 300, 600}, {"300:W5:", "600:R:"}});
+            {{row(600)}, {1, 300, 600}, {"300:W5:", "600:R:"}});
         add("short late tick across both",
-            {{Row(30, {}, kSingle)}, {1, 25, 40, 41}, {"40:R:", "40:left:"}});
-        add("forward jump of an hour", {{Row(1800)}, {1, 2, 3602, 3603}, {"3602:R*:"}});
-        add("a minute late is no catch-up", {{Row(100)}, {1, 160}, {"160:R:"}});
-        add("a second more is", {{Row(100)}, {1, 161}, {"161:R*:"}});
+            {{row(30, {}, kSingle)}, {1, 25, 40, 41}, {"40:R:", "40:left:"}});
+        add("forward jump of an hour", {{row(1800)}, {1, 2, 3602, 3603}, {"3602:R*:"}});
+        add("a minute late is no catch-up", {{row(100)}, {1, 160}, {"160:R:"}});
+        add("a second more is", {{row(100)}, {1, 161}, {"161:R*:"}});
         add("back an hour after both alerts",
-            {{Row(600)},
-             Range(250, 610) + Range(-3000, -2990) + Range(250, 650),
+            {{row(600)},
+             range(250, 610) + range(-3000, -2990) + range(250, 650),
              {"300:W5:", "600:R:"}});
         add("lead to 1 before the warning",
-            {{Row(1000)}, all, {"940:W1:", "1000:R:"}, 5, 100, Lead(1)});
+            {{row(1000)}, all, {"940:W1:", "1000:R:"}, 5, 100, lead(1)});
         add("lead to 1 after the warning: not again",
-            {{Row(1000)}, all, {"700:W5:", "1000:R:"}, 5, 750, Lead(1)});
+            {{row(1000)}, all, {"700:W5:", "1000:R:"}, 5, 750, lead(1)});
         add("lead to 5 inside it: not retroactive",
-            {{Row(1000)}, all, {"1000:R:"}, 1, 800, Lead(5)});
+            {{row(1000)}, all, {"1000:R:"}, 1, 800, lead(5)});
         add("lead to 5 just before its warning",
-            {{Row(1000)}, all, {"700:W5:", "1000:R:"}, 1, 699, Lead(5)});
+            {{row(1000)}, all, {"700:W5:", "1000:R:"}, 1, 699, lead(5)});
         // Loaded inside the lead: a lower lead whose instant lies after the
         // handled second (the edit's tick) still warns.
         add("lead to 1, new instant a second ahead",
-            {{Row(200)}, all, {"140:W1:", "200:R:"}, 5, 139, Lead(1)});
-        add("lead to 1, new instant just handled", {{Row(200)}, all, {"200:R:"}, 5, 140, Lead(1)});
+            {{row(200)}, all, {"140:W1:", "200:R:"}, 5, 139, lead(1)});
+        add("lead to 1, new instant just handled", {{row(200)}, all, {"200:R:"}, 5, 140, lead(1)});
         add("added inside the lead, then lead 1",
             {{}, all, {"190:W1:a", "250:R:a"}, 5, 50, [](Rig& rig) {
-                 rig.table.append(Row(250, "a"));
+                 rig.table.append(row(250, "a"));
                  rig.engine.setLeadMinutes(1);
              }});
         add("passed under lead 4, ahead under 2",
-            {{Row(200)}, all, {"80:W2:", "200:R:"}, 5, 10, [](Rig& rig) {
+            {{row(200)}, all, {"80:W2:", "200:R:"}, 5, 10, [](Rig& rig) {
                  rig.engine.setLeadMinutes(4);
                  rig.engine.setLeadMinutes(2);
              }});
         // Out of ripening order, so no heap order can pass for row order.
         add("same second in row order",
-            {{Row(50, "a"), Row(20, "x"), Row(50, "b"), Row(350, "w"), Row(50, "c")},
+            {{row(50, "a"), row(20, "x"), row(50, "b"), row(350, "w"), row(50, "c")},
              all,
              {"20:R:x", "50:R:a", "50:R:b", "50:W5:w", "50:R:c", "350:R:w"}});
         add("catch-up: ripe first, then row order",
-            {{Row(3900, "w"), Row(600, "a"), Row(3750, "v"), Row(100, "b"), Row(9000, "l")},
+            {{row(3900, "w"), row(600, "a"), row(3750, "v"), row(100, "b"), row(9000, "l")},
              {1, 3601},
              {"3601:R*:a", "3601:R*:b", "3601:W5*:w", "3601:W5*:v"}});
         // More scattered rows than the table removes one run at a time.
@@ -161,7 +161,7 @@ private slots:
                       rig.table.removeAt(0); // j
                   }};
         for (int k = 0; k < 10; ++k)
-            mass.rows << Row(-10, "x", kSingle) << Row(500 + k, QChar('a' + k));
+            mass.rows << row(-10, "x", kSingle) << row(500 + k, QChar('a' + k));
         for (int at : {200, 500})
             for (int k = 0; k < 9; ++k)
                 mass.expected << QStringLiteral("%1:%2:%3")
@@ -170,19 +170,19 @@ private slots:
                                      .arg(QChar('a' + k));
         add("mass expiry in one pass", mass);
         add("ripe when loaded: gone a second later",
-            {{Row(0, {}, kSingle)}, {0, 1, 2}, {"1:left:"}});
+            {{row(0, {}, kSingle)}, {0, 1, 2}, {"1:left:"}});
         add("a removal skips no row",
-            {{Row(10, "a", kSingle), Row(10, "b", kSingle), Row(11, "c"), Row(9, "d", kSingle),
-              Row(11, "e")},
-             Range(1, 12),
+            {{row(10, "a", kSingle), row(10, "b", kSingle), row(11, "c"), row(9, "d", kSingle),
+              row(11, "e")},
+             range(1, 12),
              {"9:R:d", "10:R:a", "10:R:b", "10:left:abce", "11:R:c", "11:R:e", "11:left:ce"}});
         add("past rows: no alert, the last season goes",
-            {{Row(-100, "p"), Row(-100, "q", kSingle), Row(3, "s", kSingle), Row(320, "w")},
-             Range(1, 25),
+            {{row(-100, "p"), row(-100, "q", kSingle), row(3, "s", kSingle), row(320, "w")},
+             range(1, 25),
              {"1:left:psw", "3:R:s", "4:left:pw", "20:W5:w"}});
         add("deleted and sorted rows",
-            {{Row(400, "0"), Row(410, "1"), Row(420, "2"), Row(430, "3")},
-             Range(1, 500),
+            {{row(400, "0"), row(410, "1"), row(420, "2"), row(430, "3")},
+             range(1, 500),
              {"105:W5:n", "120:W5:2", "130:W5:3", "405:R:n", "420:R:2", "430:R:3"},
              5,
              50,
@@ -190,14 +190,14 @@ private slots:
                  rig.table.removeAt(1);                  // the user deletes row "1"
                  rig.table.removePositions({0});         // and row "0"
                  rig.table.sort(0, Qt::DescendingOrder); // 3, 2
-                 rig.table.append(Row(405, "n"));
+                 rig.table.append(row(405, "n"));
              }});
     }
     void timeline() {
         QFETCH(Case, c);
         Rig rig;
         rig.engine.setLeadMinutes(c.lead);
-        rig.table.append(Row(5, "x")); // replaced by the rows as a loaded file does
+        rig.table.append(row(5, "x")); // replaced by the rows as a loaded file does
         rig.table.reset(c.rows);
         for (qint64 t : c.ticks) {
             rig.tick(t);
@@ -212,8 +212,8 @@ private slots:
         Rig rig;
         QSignalSpy raised(&rig.engine, &TickEngine::alertsRaised);
         const QString note = QStringLiteral("东边 %1 <b>地</b>");
-        rig.table.append(Row(400, note, kTriple, 2));
-        for (qint64 t : Range(1, 400))
+        rig.table.append(row(400, note, kTriple, 2));
+        for (qint64 t : range(1, 400))
             rig.tick(t);
         QCOMPARE(raised.size(), 2);
         const Alert w = raised[0][0].value<AlertBatch>().alerts[0];
@@ -227,8 +227,8 @@ private slots:
         const qint64 ref = T0 + 7777;
         QStringList got;
         // Ordinary entry 0 is 牧草; the name 瓶子树 picks the red-soil crop.
-        for (const ReminderRow& r : {Row(-60, "北坡", kTriple, 2), Row(-60, "北坡", 0, 3, "瓶子树"),
-                                     Row(-60, "x", 500, 1, "无名")}) {
+        for (const ReminderRow& r : {row(-60, "北坡", kTriple, 2), row(-60, "北坡", 0, 3, "瓶子树"),
+                                     row(-60, "x", 500, 1, "无名")}) {
             const ReminderRow n = nextSeasonRow(r, ref);
             got << QStringLiteral("%1 %2 %3 %4 %5")
                        .arg(n.cropName, n.note, QString::number(n.seasonNo),
@@ -244,7 +244,7 @@ private slots:
         const qint64 t = 1'700'000'000'000; // on a second's turn
         QList<int> delays;
         for (qint64 ms : {t, t + s, t + 400, t + 999, qint64(-1)})
-            delays << TickTimer::DelayToNextSecond(ms);
+            delays << TickTimer::delayToNextSecond(ms);
         QCOMPARE(delays, (QList<int>{1000 + s, 1000, 600 + s, 1 + s, 1 + s}));
     }
 };

@@ -22,7 +22,7 @@ private slots:
     }
     void commandLine() {
         QFETCH(QStringList, args);
-        const auto o = CommandLine::Parse(QStringList{"/usr/bin/fruitwake"} + args);
+        const auto o = CommandLine::parse(QStringList{"/usr/bin/fruitwake"} + args);
         const QString head =
             o.run ? QString(o.hidden ? "hidden" : "run") : QString::number(o.exitCode);
         QTEST(head + u'|' + o.out.section(u'\n', 0, 0) + u'|' + o.err.trimmed(), "outcome");

@@ -43,12 +43,12 @@ private slots:
         PlatformChoice::Environment vars;
         for (const QString& pair : env.split(u' ', Qt::SkipEmptyParts))
             vars.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        QTEST(PlatformChoice::Choose(vars, installed.split(u' ')), "platform");
+        QTEST(PlatformChoice::choose(vars, installed.split(u' ')), "platform");
     }
 
     // The plugins' own names, as the metadata gives them.
     void installed() {
-        const QStringList keys = PlatformChoice::Installed();
+        const QStringList keys = PlatformChoice::installed();
         QVERIFY2(keys.contains("offscreen") && keys.contains("minimal"),
                  qPrintable(keys.join(u' ')));
     }

@@ -8,7 +8,7 @@ class TestQtChinese : public QObject {
 private slots:
     // Qt's own button texts in Chinese, whatever the locale.
     void boxButtons() {
-        if (!InstallQtChinese(qApp))
+        if (!installQtChinese(qApp))
             QSKIP("Qt's Chinese catalogues (qt6-translations-l10n) are not installed");
         QMessageBox question(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(question.button(QMessageBox::Ok)->text() +

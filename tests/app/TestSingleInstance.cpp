@@ -12,7 +12,7 @@ class TestSingleInstance : public QObject {
 
     // A start in a thread of its own while `running` answers from this one: true when it
     // handed over, the running one asked forward exactly when the start asked it to.
-    static bool HandsOverTo(SingleInstance& running, const QString& path, bool forward = true) {
+    static bool handsOverTo(SingleInstance& running, const QString& path, bool forward = true) {
         QSignalSpy activated(&running, &SingleInstance::activationRequested);
         auto outcome = SingleInstance::Outcome::Failed;
         const std::unique_ptr<QThread> next(
@@ -33,8 +33,8 @@ private slots:
         QVERIFY(QFile::link(m_dir.filePath("data"), m_dir.filePath("link")));
         auto first = std::make_unique<SingleInstance>(file());
         QCOMPARE(first->start(), SingleInstance::Outcome::Primary);
-        QVERIFY(HandsOverTo(*first, file()));
-        QVERIFY(HandsOverTo(*first, file("link"), false));
+        QVERIFY(handsOverTo(*first, file()));
+        QVERIFY(handsOverTo(*first, file("link"), false));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("no answer from the running Fruitwake.*taking"));
         SingleInstance taker(file("link"));
@@ -46,7 +46,7 @@ private slots:
         first.reset();
         QVERIFY(QFile::exists(taker.lockPath()));
         QVERIFY(taker.holdsGuard());
-        QVERIFY(HandsOverTo(taker, file()));
+        QVERIFY(handsOverTo(taker, file()));
     }
 
     // Deleting the data folder takes nothing away: a second start still finds the first, and the
@@ -55,7 +55,7 @@ private slots:
         SingleInstance first(file("gone"));
         QCOMPARE(first.start(), SingleInstance::Outcome::Primary);
         QVERIFY(QDir(m_dir.filePath("gone")).removeRecursively());
-        QVERIFY(HandsOverTo(first, file("gone")));
+        QVERIFY(handsOverTo(first, file("gone")));
         QVERIFY(QFile::exists(first.lockPath()) && first.holdsGuard());
     }
 };

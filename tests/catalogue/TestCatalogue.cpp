@@ -92,7 +92,7 @@ private slots:
         QFETCH(int, season);
         const Schedule::FriendTimes t = Schedule::FriendCropTimes(
             reference, hours, minutes, 40, QStringLiteral("苹果"), stage, season);
-        const QStringList times{TimeText::Format(t.ripe), TimeText::Format(t.plant)};
+        const QStringList times{TimeText::format(t.ripe), TimeText::format(t.plant)};
         QCOMPARE(t.error.isEmpty(), t.ok);
         QTEST(t.ok ? times.join(u'|') + u'|' + QString::number(t.seasonNo) : "refused", "result");
         if (t.ok) // a friend's reminder reads like one of one's own in the schedule

@@ -12,7 +12,7 @@ namespace {
 const QColor kFill(Qt::magenta);
 
 // Paints a widget and its children over kFill without its window background.
-QImage RenderOver(QWidget& w) {
+QImage renderOver(QWidget& w) {
     QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
     img.fill(kFill);
     w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -20,7 +20,7 @@ QImage RenderOver(QWidget& w) {
 }
 
 // Bounding box (device pixels) of the pixels in `area` darker than `grey`.
-QRect DarkBox(const QImage& img, QRect area, int grey = 110) {
+QRect darkBox(const QImage& img, QRect area, int grey = 110) {
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
@@ -97,8 +97,8 @@ private slots:
             QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                               {h->sectionViewportPosition(c) + 5, h->height() / 2});
         QTEST(model.calls, "calls");
-        QCOMPARE(view.SortColumn(), clicks.last());
-        QTEST(view.IsAscending(), "ascending");
+        QCOMPARE(view.sortColumn(), clicks.last());
+        QTEST(view.isAscending(), "ascending");
     }
 
     void buttonStates_data() {
@@ -128,14 +128,14 @@ private slots:
                 QApplication::sendEvent(b, &enter);
             b->setEnabled(!state.contains(u'd'));
         }
-        const QImage img = RenderOver(*b);
+        const QImage img = renderOver(*b);
         QTEST(img.pixelColor(2, kH / 2), "rim");
         QTEST(img.pixelColor(5, 26), "face");
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(b, &leave);
-        QVERIFY(RenderOver(*b).pixelColor(2, kH / 2) != kHoverRim);
+        QVERIFY(renderOver(*b).pixelColor(2, kH / 2) != kHoverRim);
         b->resize(kW, 4); // a face with no height draws without dividing by zero
-        QCOMPARE(RenderOver(*b).height(), 4);
+        QCOMPARE(renderOver(*b).height(), 4);
     }
 
     // The caption's ink sits left, centred or right in either look; the frame look paints
@@ -149,8 +149,8 @@ private slots:
                 CXPGroupBox box(QStringLiteral("时间"));
                 box.resize(240, 160);
                 box.SetLook(look).SetFillColors(0xE7A27B, 0xF7DFD6).SetCaptionAlign(align);
-                const QImage img = RenderOver(box);
-                const QRect ink = DarkBox(img, QRect(0, 0, 240, 30));
+                const QImage img = renderOver(box);
+                const QRect ink = darkBox(img, QRect(0, 0, 240, 30));
                 const int at[] = {ink.left() < 24, qAbs(ink.center().x() - 120) <= 2,
                                   ink.right() > 216};
                 QVERIFY(at[int(align)]);
@@ -158,14 +158,14 @@ private slots:
                 QCOMPARE(img.pixelColor(ink.left() - 2, ink.center().y()), kBand);
                 // The outline: the frame's left edge, or the band's lower line.
                 int line = frame ? 80 : ink.bottom();
-                while (!frame && line < 60 && img.pixelColor(120, line) != box.FrameColor())
+                while (!frame && line < 60 && img.pixelColor(120, line) != box.frameColor())
                     ++line;
-                QCOMPARE(img.pixelColor(frame ? 1 : 120, line), box.FrameColor());
+                QCOMPARE(img.pixelColor(frame ? 1 : 120, line), box.frameColor());
                 QCOMPARE(img.pixelColor(120, 80), frame ? kFill : kBody);
             }
         CXPGroupBox box;
         box.SetCaptionFace(QString(40, u'A'));
-        QCOMPARE(box.CaptionFont().families().value(0), QString(31, u'A'));
+        QCOMPARE(box.captionFont().families().value(0), QString(31, u'A'));
     }
 
     // Over a banded group box: an unnamed caption shows the box, a caption with an id the
@@ -181,8 +181,8 @@ private slots:
                             new QLabel(QStringLiteral("小时"), &dialog)};
         labels[0]->setGeometry(40, 80, 100, 20);
         labels[1]->setGeometry(40, 110, 100, 20);
-        MakeTransparentCaption(labels[0]);
-        KeepDefaultBackground(labels[1]);
+        makeTransparentCaption(labels[0]);
+        keepDefaultBackground(labels[1]);
         const QString markup = QStringLiteral("<b>x</b>");
         auto* ink = new CInkStatic(markup + QStringLiteral(" 一二三四五六七八九十"), &dialog);
         const QFontMetrics fm(ink->font());
@@ -192,8 +192,8 @@ private slots:
         dialog.render(&img);
         QCOMPARE(img.pixelColor(138, 98), kBody);
         QCOMPARE(img.pixelColor(138, 128), QColor(240, 240, 240));
-        const QRect inked = DarkBox(img, QRect(150, 70, 150, 130));
-        QVERIFY(g.contains(inked) && DarkBox(img, g, 40).isValid());
+        const QRect inked = darkBox(img, QRect(150, 70, 150, 130));
+        QVERIFY(g.contains(inked) && darkBox(img, g, 40).isValid());
         QCOMPARE((inked.height() + fm.lineSpacing() - 1) / fm.lineSpacing(), 2);
         QVERIFY(inked.width() > fm.horizontalAdvance(markup) * 3 / 4); // markup shown as text
         QCOMPARE(img.pixelColor(g.bottomRight()), kBody);              // no background of its own

@@ -41,22 +41,22 @@ struct Rig {
         chime.endAtOnce = true;
         QObject::connect(&desk, &ReminderDesk::message,
                          [this](const QString& t) { messages << t; });
-        desk.Start();
-        desk.SecondTimer().stop(); // the test ticks
-        if (desk.Persistence())
-            desk.Persistence()->setDirtyDelay(20);
+        desk.start();
+        desk.secondTimer().stop(); // the test ticks
+        if (desk.persistence())
+            desk.persistence()->setDirtyDelay(20);
     }
     void choose(const QString& crop) {
-        PlantingForm& f = desk.Form();
-        if (!f.Crops().items.contains(crop))
+        PlantingForm& f = desk.form();
+        if (!f.crops().items.contains(crop))
             desk.OnSoilRedSoil();
-        f.SetCropSelection(int(f.Crops().items.indexOf(crop)));
+        f.setCropSelection(int(f.crops().items.indexOf(crop)));
         desk.OnCropSelChange();
     }
     // An own crop planted so that it ripens at `ripe`.
     void addOwn(const QString& crop, qint64 ripe, int totalHours) {
         choose(crop);
-        desk.Form().SetPlant(ripe - totalHours * 3600);
+        desk.form().setPlant(ripe - totalHours * 3600);
         desk.OnAddReminder();
     }
     void tickTo(qint64 t) {
@@ -65,7 +65,7 @@ struct Rig {
     }
     QString row(int r) {
         QStringList out;
-        ReminderTable& t = desk.Table();
+        ReminderTable& t = desk.table();
         for (int col = 0; col < ReminderTable::ColumnCount; ++col)
             out << t.data(t.index(r, col)).toString();
         return out.join(u'|');
@@ -73,7 +73,7 @@ struct Rig {
     // Each row's note and season, in display order.
     QString notes() {
         QString out;
-        for (const ReminderRow& r : desk.Table().rows())
+        for (const ReminderRow& r : desk.table().rows())
             out += r.note + QString::number(r.seasonNo) + u' ';
         return out.trimmed();
     }
@@ -112,35 +112,35 @@ private slots:
         rig.tickTo(shown);
         rig.clock.advance(7);
         rig.choose(crop);
-        PlantingForm& f = rig.desk.Form();
-        f.SetPlant(shown);
+        PlantingForm& f = rig.desk.form();
+        f.setPlant(shown);
         if (!friendForm.isEmpty()) {
             rig.desk.OnFriendCropClicked(true);
-            f.SetSeasonSelection(friendForm[0].toInt());
+            f.setSeasonSelection(friendForm[0].toInt());
             rig.desk.OnSeasonSelChange();
-            f.SetStageSelection(friendForm[1].toInt());
-            f.SetHoursText(friendForm[2]);
-            f.SetMinutesText(friendForm[3]);
+            f.setStageSelection(friendForm[1].toInt());
+            f.setHoursText(friendForm[2]);
+            f.setMinutesText(friendForm[3]);
         }
-        rig.desk.SetNote(QStringLiteral("东"));
+        rig.desk.setNote(QStringLiteral("东"));
         rig.desk.OnAddReminder();
         rig.desk.OnAddReminder();
         if (cells.isEmpty()) { // refused with a message, nothing added
             QCOMPARE(rig.messages.size(), 2);
-            QCOMPARE(rig.desk.Table().count(), 0);
+            QCOMPARE(rig.desk.table().count(), 0);
             return;
         }
         QVERIFY(rig.messages.isEmpty());
-        QCOMPARE(rig.desk.Table().count(), 2);
+        QCOMPARE(rig.desk.table().count(), 2);
         QCOMPARE(rig.row(1), cells);
     }
 
     // Cut to what record 0 holds, whole characters only.
     void noteCutAtAdd() {
         Rig rig;
-        rig.desk.SetNote(QString(89, u'a') + QStringLiteral("果果"));
+        rig.desk.setNote(QString(89, u'a') + QStringLiteral("果果"));
         rig.desk.OnAddReminder();
-        QCOMPARE(rig.desk.Table().row(0).note, QString(89, u'a'));
+        QCOMPARE(rig.desk.table().row(0).note, QString(89, u'a'));
     }
 
     // Enabled by a click on a row ripened before the shown second; timed from that second.
@@ -149,20 +149,20 @@ private slots:
         rig.addOwn("满天星", T0 - 3600, 25); // three seasons, ripe
         rig.addOwn("满天星", T0 + 1, 25);    // ripe at the shown second: not yet
         rig.desk.OnReminderClick(0);
-        QVERIFY(!rig.desk.NextSeasonEnabled()); // no tick yet: no countdown
+        QVERIFY(!rig.desk.isNextSeasonEnabled()); // no tick yet: no countdown
         rig.tickTo(T0 + 1);
         QSignalSpy enabled(&rig.desk, &ReminderDesk::nextSeasonEnabled);
         rig.desk.OnReminderClick(1);
         rig.desk.OnReminderClick(0);
         QCOMPARE(enabled, (QList<QVariantList>{{false}, {true}}));
         rig.desk.OnReminderClick(7); // outside: the button keeps its state
-        QVERIFY(rig.desk.NextSeasonEnabled());
+        QVERIFY(rig.desk.isNextSeasonEnabled());
         rig.desk.OnReminderClick(0);
         rig.clock.advance(7);
         rig.desk.OnNextSeason();
         QCOMPARE(rig.notes(), "1 2");
-        QCOMPARE(rig.desk.Table().row(1).ripe, T0 + 1 + 10 * 3600);
-        QVERIFY(!rig.desk.NextSeasonEnabled());
+        QCOMPARE(rig.desk.table().row(1).ripe, T0 + 1 + 10 * 3600);
+        QVERIFY(!rig.desk.isNextSeasonEnabled());
         rig.desk.OnNextSeason(); // a second press needs a new click
         QCOMPARE(rig.notes(), "1 2");
     }
@@ -180,7 +180,7 @@ private slots:
         row(
             "a deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({0}); }, "c1 b2");
         row(
-            "sorted, b first", [](Rig& rig) { rig.desk.Table().sort(0); }, "c1 a1 b2");
+            "sorted, b first", [](Rig& rig) { rig.desk.table().sort(0); }, "c1 a1 b2");
         row(
             "b deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({1}); }, "a1 c1");
         row(
@@ -190,7 +190,7 @@ private slots:
         QFETCH(Change, change);
         Rig rig;
         for (const char* note : {"a", "b", "c"}) {
-            rig.desk.SetNote(QString::fromLatin1(note));
+            rig.desk.setNote(QString::fromLatin1(note));
             if (*note == 'a')
                 rig.addOwn("牧草", T0 + 5, 8); // one season: the tick removes it
             else
@@ -206,7 +206,7 @@ private slots:
     void musicChoiceAndStop() {
         Rig rig;
         const auto music = [&rig] {
-            return QStringList{rig.desk.Music(), rig.deck.Path(), rig.desk.MusicLabel()};
+            return QStringList{rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()};
         };
         const QString chosen = QStringLiteral("/music/a.mp3");
         rig.chooserAnswer = chosen;
@@ -222,14 +222,14 @@ private slots:
         QCOMPARE(music(), QStringList(3, chosen));
         rig.chooserAnswer = longest;
         rig.desk.OnChooseMusic();
-        QCOMPARE(rig.desk.Music(), longest);
+        QCOMPARE(rig.desk.music(), longest);
         rig.chooserAnswer.clear(); // cancelling with a choice made clears it
         rig.desk.OnChooseMusic();
         QCOMPARE(music(), QStringList(3));
         rig.desk.OnPreviewMusic(); // nothing to preview
-        QCOMPARE(rig.messages.last(), MusicChoice::NoSongText());
+        QCOMPARE(rig.messages.last(), MusicChoice::noSongText());
         rig.desk.OnChooseMusic(); // cancelling with none names the default sound
-        QCOMPARE(rig.desk.MusicLabel(), DefaultAlarmSoundText());
+        QCOMPARE(rig.desk.musicLabel(), defaultAlarmSoundText());
         // The stop button follows the deck's state, no tick needed; a preview
         // never restarts what plays.
         QSignalSpy stop(&rig.desk, &ReminderDesk::stopMusicEnabled);
@@ -255,22 +255,22 @@ private slots:
             Rig rig(path);
             rig.addOwn("牧草", T0 + 200, 8);
             rig.addOwn("瓶子树", T0 + 3600, 25);
-            rig.desk.OnLeadSelected(3); // 2 minutes
-            QTRY_VERIFY_WITH_TIMEOUT(!rig.desk.Persistence()->isDirty(), 20000);
+            rig.desk.onLeadSelected(3); // 2 minutes
+            QTRY_VERIFY_WITH_TIMEOUT(!rig.desk.persistence()->isDirty(), 20000);
             QCOMPARE(QFileInfo(path).size(), qint64(5 * 128));
             for (int t = 1; t <= 100; ++t)
                 rig.tickTo(T0 + t);
             QCOMPARE(rig.log, QStringList({"chime", "box"}));
         }
         Rig rig(path, T0 + 100);
-        rig.desk.SetAlertBoxesWanted(false);
-        QCOMPARE(rig.desk.Table().count(), 2);
-        QCOMPARE(rig.desk.LeadSelectorIndex(), 3);
-        QCOMPARE(rig.desk.Music() + rig.desk.MusicLabel(), DefaultAlarmSoundText().repeated(2));
+        rig.desk.setAlertBoxesWanted(false);
+        QCOMPARE(rig.desk.table().count(), 2);
+        QCOMPARE(rig.desk.leadSelectorIndex(), 3);
+        QCOMPARE(rig.desk.music() + rig.desk.musicLabel(), defaultAlarmSoundText().repeated(2));
         for (int t = 101; t <= 300; ++t)
             rig.tickTo(T0 + t);
         QCOMPARE(rig.log, QStringList({"play", "chime"}));
-        QCOMPARE(rig.desk.Table().row(0).cropName, QStringLiteral("瓶子树"));
+        QCOMPARE(rig.desk.table().row(0).cropName, QStringLiteral("瓶子树"));
         QVERIFY(rig.messages.isEmpty());
         rig.desk.OnDeleteReminder({0});
         QVERIFY(rig.desk.SaveReminders().ok);
@@ -282,18 +282,18 @@ private slots:
     void storedMusicLookedAtLater() {
         QTemporaryDir dir;
         const QString path = dir.filePath("foodinfo.dat"), song = "/music/gone.mp3";
-        const QString other = "/music/b.mp3", d = DefaultAlarmSoundText();
+        const QString other = "/music/b.mp3", d = defaultAlarmSoundText();
         QVERIFY(ReminderStore(path).save({song, 3, {}}).ok);
         for (bool chosenFirst : {false, true}) {
             Rig rig(path);
             QCOMPARE(rig.deck.asked, QStringList{song});
             emit rig.deck.presenceChecked(song, true);
-            QCOMPARE(rig.desk.MusicLabel() + rig.deck.Path(), song + song);
+            QCOMPARE(rig.desk.musicLabel() + rig.deck.path(), song + song);
             rig.chooserAnswer = other;
             if (chosenFirst)
                 rig.desk.OnChooseMusic();
             emit rig.deck.presenceChecked(song, false);
-            QCOMPARE(QStringList({rig.desk.Music(), rig.deck.Path(), rig.desk.MusicLabel()}),
+            QCOMPARE(QStringList({rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()}),
                      chosenFirst ? QStringList(3, other) : QStringList({d, QString(), d}));
         }
     }
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(ReminderStore(path).save({QString(), stored, {}}).ok);
         QVERIFY(!damaged || QFile::resize(path, 600));
         Rig rig(path);
-        QTEST((QList<int>{rig.desk.LeadMinutes(), rig.desk.LeadSelectorIndex()}), "leadAndItem");
+        QTEST((QList<int>{rig.desk.leadMinutes(), rig.desk.leadSelectorIndex()}), "leadAndItem");
         QVERIFY(rig.messages.isEmpty());
         QTest::qWait(1);
         QCOMPARE(rig.messages.size(), int(damaged));

@@ -27,7 +27,7 @@ private slots:
         QFETCH(int, lead);
         QFETCH(QString, path);
         QFETCH(bool, present);
-        const LoadedSettings s = AdoptLoaded({status, {path, lead, {}}, {}, {}}, present);
+        const LoadedSettings s = adoptLoaded({status, {path, lead, {}}, {}, {}}, present);
         QTEST(QString("%1,").arg(s.leadMinutes) + s.strMusic + ',' + s.playerPath + ',' +
                   s.musicLabel,
               "shown");

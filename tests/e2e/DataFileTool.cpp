@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
             st.rows << ReminderRow{0, crop, ripe + i - 28800, ripe + i, note, 1, 0};
         }
         QFile f(args[2]);
-        if (!f.open(QIODevice::WriteOnly) || f.write(ReminderImage::Encode(st)) < 0)
+        if (!f.open(QIODevice::WriteOnly) || f.write(ReminderImage::encode(st)) < 0)
             return 2;
         return 0;
     }
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         QFile f(args[2]);
         if (!f.open(QIODevice::ReadOnly))
             return 2;
-        const LoadResult r = ReminderImage::Decode(f.readAll());
+        const LoadResult r = ReminderImage::decode(f.readAll());
         std::printf("%s %d lead=%d\n", r.status == LoadStatus::Whole ? "whole" : "not-whole",
                     int(r.state.rows.size()), r.state.leadMinutes);
         for (const ReminderRow& row : r.state.rows)

@@ -25,8 +25,8 @@ constexpr quint32 kSeed = 4242;
 
 // A and B differ in every record and in length, so a file mixed of the two,
 // or cut short, matches neither.
-StoreState MakeState(char which, int rows) {
-    StoreState s{DefaultAlarmSoundText(), which == 'A' ? 3 : 4, {}};
+StoreState makeState(char which, int rows) {
+    StoreState s{defaultAlarmSoundText(), which == 'A' ? 3 : 4, {}};
     const qint64 base = QDateTime(QDate(2030, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
     for (int i = 0; i < rows; ++i) {
         const int crop =
@@ -39,20 +39,20 @@ StoreState MakeState(char which, int rows) {
     return s;
 }
 
-StoreState StateA() {
-    return MakeState('A', 20000);
+StoreState stateA() {
+    return makeState('A', 20000);
 }
-StoreState StateB() {
-    return MakeState('B', 19000);
+StoreState stateB() {
+    return makeState('B', 19000);
 }
 
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-int RunSaver(const QString& path) {
-    const StoreState states[] = {StateB(), StateA()};
+int runSaver(const QString& path) {
+    const StoreState states[] = {stateB(), stateA()};
     ReminderStore store(path);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -68,16 +68,16 @@ int RunSaver(const QString& path) {
 }
 
 // Files next to the data file other than itself: what killed saves left.
-QStringList Leftovers(const QString& folder) {
+QStringList leftovers(const QString& folder) {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    names.removeAll(ReminderStore::DefaultFileName());
+    names.removeAll(ReminderStore::defaultFileName());
     names.removeAll(QStringLiteral("fruitwake.lock"));
     return names;
 }
 
 // Whether the process holds a file open in the data folder other than the
 // data file and the lock: the temporary file of a save (unnamed or not).
-bool SavingNow(qint64 pid, const QString& folder, const QString& path) {
+bool savingNow(qint64 pid, const QString& folder, const QString& path) {
     const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
     const auto all = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
     for (const QString& fd : QDir(fds).entryList(all)) {
@@ -101,9 +101,9 @@ private slots:
 void TestCrashConsistency::killedSaverLeavesAOrB() {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("fruitwake"));
-    const QString path = folder + u'/' + ReminderStore::DefaultFileName();
-    const QByteArray a = ReminderImage::Encode(StateA()), b = ReminderImage::Encode(StateB());
-    QVERIFY(ReminderStore(path).save(StateA()).ok);
+    const QString path = folder + u'/' + ReminderStore::defaultFileName();
+    const QByteArray a = ReminderImage::encode(stateA()), b = ReminderImage::encode(stateB());
+    QVERIFY(ReminderStore(path).save(stateA()).ok);
     QRandomGenerator rng(kSeed);
     int wasA = 0, wasB = 0;
     qint64 saves = 0;
@@ -119,12 +119,12 @@ void TestCrashConsistency::killedSaverLeavesAOrB() {
         ::kill(pid_t(saver.processId()), SIGKILL);
         QVERIFY(saver.waitForFinished(30000));
         saves += saver.readAllStandardOutput().count("saved ");
-        const QByteArray now = ReadAll(path);
+        const QByteArray now = readAll(path);
         QVERIFY2(now == a || now == b, qPrintable(QStringLiteral("kill %1").arg(kill)));
         ++(now == a ? wasA : wasB);
         // A killed save leaves its temporary file; clear it so a hundred of
         // them do not fill the disk.
-        for (const QString& name : Leftovers(folder))
+        for (const QString& name : leftovers(folder))
             QFile::remove(folder + u'/' + name);
     }
     // Kills that always came between saves would prove nothing.
@@ -140,9 +140,9 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
     QVERIFY(QFile::setPermissions(runtime.path(),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QString folder = home.filePath(QStringLiteral("fruitwake"));
-    const QString path = folder + u'/' + ReminderStore::DefaultFileName();
-    const QByteArray original = ReminderImage::Encode(StateA());
-    QVERIFY(ReminderStore(path).save(StateA()).ok);
+    const QString path = folder + u'/' + ReminderStore::defaultFileName();
+    const QByteArray original = ReminderImage::encode(stateA());
+    QVERIFY(ReminderStore(path).save(stateA()).ok);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
@@ -167,7 +167,7 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
             QElapsedTimer started;
             started.start();
             while (kill % 4 == 3 && !saving && started.elapsed() < 5000)
-                saving = SavingNow(program.processId(), folder, path);
+                saving = savingNow(program.processId(), folder, path);
             if (!saving)
                 QTest::qSleep(int(rng.bounded(0, 40)));
         }
@@ -178,9 +178,9 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
         const LoadResult loaded = ReminderStore(path).load();
         QCOMPARE(loaded.status, LoadStatus::Whole);
         QVERIFY2(
-            ReminderImage::Encode(loaded.state) == original,
+            ReminderImage::encode(loaded.state) == original,
             qPrintable(QStringLiteral("after kill %1 the file holds other reminders").arg(kill)));
-        for (const QString& name : Leftovers(folder))
+        for (const QString& name : leftovers(folder))
             QFile::remove(folder + u'/' + name);
     }
     QVERIFY2(midSave > 0, "no kill landed during a save");
@@ -189,7 +189,7 @@ void TestCrashConsistency::killedProgramKeepsItsFile() {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--saver") == 0) {
         QCoreApplication app(argc, argv);
-        return RunSaver(QString::fromLocal8Bit(argv[2]));
+        return runSaver(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);
     TestCrashConsistency test;

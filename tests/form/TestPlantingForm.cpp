@@ -17,8 +17,8 @@ qint64 at(const char* text) {
 // Picks an ordinary crop the way the dialog does: the new selection, then the handler.
 void choose(PlantingForm& f, const QString& name, qint64 now) {
     f.OnSoilOrdinary();
-    f.SetCropSelection(int(f.Crops().items.indexOf(name)));
-    QCOMPARE(f.Crops().SelectedText(), name);
+    f.setCropSelection(int(f.crops().items.indexOf(name)));
+    QCOMPARE(f.crops().selectedText(), name);
     f.OnCropSelChange(now);
 }
 } // namespace
@@ -34,21 +34,21 @@ private slots:
         PlantingForm f;
         f.OnFriendCropClicked(true);
         choose(f, "路易十四", 1000);
-        QCOMPARE(f.Seasons().items.mid(7), (QStringList{"第八季", "第九季"})); // of nine
-        f.SetSeasonSelection(8);
+        QCOMPARE(f.seasons().items.mid(7), (QStringList{"第八季", "第九季"})); // of nine
+        f.setSeasonSelection(8);
         f.OnSeasonSelChange();
-        QCOMPARE(f.Stages(), (ChoiceList{{"开花", "成熟"}, 1})); // a later season's stages
+        QCOMPARE(f.stages(), (ChoiceList{{"开花", "成熟"}, 1})); // a later season's stages
         for (QChar c : QStringLiteral("orrooro")) {
             const bool red = c == u'r';
             red ? f.OnSoilRedSoil() : f.OnSoilOrdinary();
-            QCOMPARE(f.Crops().items.size(),
+            QCOMPARE(f.crops().items.size(),
                      CropCatalogue::CropCount(red ? SoilKind::RedSoil : SoilKind::Ordinary));
-            QCOMPARE(f.Crops().SelectedText() + f.Panel()[0],
+            QCOMPARE(f.crops().selectedText() + f.panel()[0],
                      red ? "瓶子树1970-01-02 09:16:40" : "牧草1970-01-01 16:16:40");
-            QCOMPARE(f.Seasons(), (ChoiceList{{"第一季"}, 0}));
-            QCOMPARE(f.Stages(), (ChoiceList{{"发芽", "小叶子", "大叶子", "开花", "成熟"}, 4}));
+            QCOMPARE(f.seasons(), (ChoiceList{{"第一季"}, 0}));
+            QCOMPARE(f.stages(), (ChoiceList{{"发芽", "小叶子", "大叶子", "开花", "成熟"}, 4}));
         }
-        QVERIFY(f.FriendMode());
+        QVERIFY(f.friendMode());
     }
 
     // Ticking puts "0" and "30" over what was typed and enables the friend fields instead
@@ -56,12 +56,12 @@ private slots:
     void friendToggle() {
         PlantingForm f;
         for (bool on : {true, false}) {
-            f.SetHoursText("-3.5");
-            f.SetMinutesText("x");
+            f.setHoursText("-3.5");
+            f.setMinutesText("x");
             f.OnFriendCropClicked(on);
-            QCOMPARE((QStringList{f.HoursText(), f.MinutesText()}),
+            QCOMPARE((QStringList{f.hoursText(), f.minutesText()}),
                      (on ? QStringList{"0", "30"} : QStringList{"", ""}));
-            QCOMPARE(f.FriendFieldsEnabled() && !f.PickerEnabled(), on);
+            QCOMPARE(f.friendFieldsEnabled() && !f.pickerEnabled(), on);
         }
     }
 
@@ -80,10 +80,10 @@ private slots:
             setZone(*zone ? zone : "Asia/Shanghai");
             PlantingForm f;
             choose(f, crop, 1000);
-            f.SetPlant(at(plant));
+            f.setPlant(at(plant));
             f.OnPlantTimeChange();
             lines.resize(9, QStringLiteral("--.--.--"));
-            QCOMPARE(QStringList(f.Panel().begin(), f.Panel().end()), lines);
+            QCOMPARE(QStringList(f.panel().begin(), f.panel().end()), lines);
         }
     }
 
@@ -102,7 +102,7 @@ private slots:
             PlantingForm f;
             f.ShowRowSchedule(index, crop, at("2009-10-01 00:00:00"), seasonNo);
             for (int k = 0; k < 9; ++k)
-                QCOMPARE(f.Panel()[k], pattern[k] == u'R'   ? QStringLiteral("已成熟")
+                QCOMPARE(f.panel()[k], pattern[k] == u'R'   ? QStringLiteral("已成熟")
                                        : pattern[k] == u'-' ? QStringLiteral("--.--.--")
                                                             : times.takeFirst());
         }
@@ -115,20 +115,20 @@ private slots:
             {-3600, 0}, {qint64(INT_MAX) + 1, INT_MAX}, {1254374700, 1254374700}};
         for (const auto& [given, kept] : cases) {
             PlantingForm f(given);
-            QCOMPARE(f.Plant(), kept);
-            f.SetPlant(given);
-            QCOMPARE(f.Plant(), kept);
+            QCOMPARE(f.plant(), kept);
+            f.setPlant(given);
+            QCOMPARE(f.plant(), kept);
             f.FillCropList(SoilKind::Ordinary);
             f.OnCropSelChange(given);
-            QCOMPARE(f.Plant(), kept);
+            QCOMPARE(f.plant(), kept);
         }
         PlantingForm f(2147483000);
         f.FillCropList(SoilKind::RedSoil);
-        QVERIFY(!f.Describe(2147483000).ok && !f.Describe(2147483000).error.isEmpty());
-        f.SetCropSelection(5000);
-        f.SetSeasonSelection(-3);
-        f.SetStageSelection(7);
-        QCOMPARE((QList<int>{f.Crops().selected, f.Seasons().selected, f.Stages().selected}),
+        QVERIFY(!f.describe(2147483000).ok && !f.describe(2147483000).error.isEmpty());
+        f.setCropSelection(5000);
+        f.setSeasonSelection(-3);
+        f.setStageSelection(7);
+        QCOMPARE((QList<int>{f.crops().selected, f.seasons().selected, f.stages().selected}),
                  (QList<int>{0, 0, 4}));
     }
 };

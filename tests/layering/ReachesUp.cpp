@@ -2,6 +2,6 @@
 // it, where the include must not even be found.
 #include "reminders/ReminderTable.h"
 
-int ReachesUp() {
+int reachesUp() {
     return ReminderTable::ColumnCount;
 }

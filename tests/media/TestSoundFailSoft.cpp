@@ -72,7 +72,7 @@ private slots:
         const bool accepted = deck.Play();
         QCOMPARE(accepted, !path.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(failed.size(), accepted ? 1 : 0, 10000);
-        QCOMPARE(deck.CurrentState(), TuneDeck::State::Closed);
+        QCOMPARE(deck.currentState(), TuneDeck::State::Closed);
     }
 
     // Playing until the media's own end (the 0.75 s chime here), then Finished.

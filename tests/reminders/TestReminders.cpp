@@ -14,7 +14,7 @@ using namespace ReminderImage;
 
 namespace {
 
-StoreState Sample(int n) {
+StoreState sample(int n) {
     StoreState s{QStringLiteral("/home/用户/音乐/闹钟€.mp3"), 2, {}};
     for (int i = 0; i < n; ++i) {
         const CropSpec c = CropCatalogue::GetOrdinaryCrop(i % 10);
@@ -26,23 +26,23 @@ StoreState Sample(int n) {
 }
 
 // Decoded from a buffer of exactly that size, so a sanitizer sees any over-read.
-LoadResult DecodeExact(const QByteArray& bytes) {
+LoadResult decodeExact(const QByteArray& bytes) {
     const std::vector<char> exact(bytes.begin(), bytes.end());
-    return Decode(QByteArrayView(exact.data(), qsizetype(exact.size())));
+    return decode(QByteArrayView(exact.data(), qsizetype(exact.size())));
 }
 
-QString& Field(StoreState& s, int field) {
+QString& fieldOf(StoreState& s, int field) {
     QString* const at[] = {&s.musicPath, &s.rows[0].cropName, &s.rows[0].note, &s.rows[1].note};
     return *at[field];
 }
 
 // At most 1 MiB, so a test gone wrong never reads a 2 GB file.
-QByteArray Read(const QString& path) {
+QByteArray read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.read(1 << 20) : QByteArray();
 }
 
-void Write(const QString& path, const QByteArray& bytes) {
+void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
@@ -58,23 +58,23 @@ struct FailDevice : QBuffer {
 };
 
 // The kind of a directory entry itself, not of what a link names.
-mode_t Kind(const QString& path) {
+mode_t kindOf(const QString& path) {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
-long PeakKiB() {
+long peakKiB() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }
 
-ReminderRow Due(qint64 ripe, const QString& note = {}) {
+ReminderRow due(qint64 ripe, const QString& note = {}) {
     return ReminderRow{0, QStringLiteral("牧草"), ripe - 8 * 3600, ripe, note, 1, 0};
 }
 
 // Each row as its note followed by its id, in display order.
-QString Dump(const ReminderTable& t) {
+QString dump(const ReminderTable& t) {
     QString v;
     for (const ReminderRow& r : t.rows())
         v += r.note + QString::number(r.rowId) + u' ';
@@ -97,7 +97,7 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN); // a write past the size limit fails instead
         m_dir.emplace();
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
-        m_path = ReminderStore::DefaultPath();
+        m_path = ReminderStore::defaultPath();
         m_state = {};
         m_store.emplace(m_path);
         m_store->setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
@@ -128,8 +128,8 @@ private slots:
         s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
                << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 456, 0};
         s.rows.resize(rows);
-        QCOMPARE(Encode(s).toHex(), image.toHex());
-        const LoadResult back = DecodeExact(image);
+        QCOMPARE(encode(s).toHex(), image.toHex());
+        const LoadResult back = decodeExact(image);
         QCOMPARE(back.status, LoadStatus::Whole);
         QCOMPARE(back.state.rows.size(), rows);
         // A signed crop position, the season's low byte unsigned.
@@ -157,22 +157,22 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, text);
         QFETCH(QString, stored);
-        StoreState s = Sample(2);
-        Field(s, field) = text;
-        LoadResult r = DecodeExact(Encode(s));
+        StoreState s = sample(2);
+        fieldOf(s, field) = text;
+        LoadResult r = decodeExact(encode(s));
         QCOMPARE(r.status, LoadStatus::Whole);
-        QCOMPARE(Field(r.state, field), Cp936::Decode(Cp936::Encode(stored)));
+        QCOMPARE(fieldOf(r.state, field), Cp936::decode(Cp936::encode(stored)));
         if (field == 2) {
-            QCOMPARE(CutNote(text), stored);
-            QCOMPARE(FitsNote(text), text == stored);
+            QCOMPARE(cutNote(text), stored);
+            QCOMPARE(fitsNote(text), text == stored);
         }
     }
 
     void damaged_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("summary"); // status, rows, lead|music|first name|first note
-        const QByteArray three = Encode(Sample(3));
-        const QString m = Sample(0).musicPath, g = CropCatalogue::GetOrdinaryCrop(0).name;
+        const QByteArray three = encode(sample(3));
+        const QString m = sample(0).musicPath, g = CropCatalogue::GetOrdinaryCrop(0).name;
         auto put = [&](int at, const QByteArray& b) {
             return QByteArray(three).replace(at, b.size(), b);
         };
@@ -205,7 +205,7 @@ private slots:
     }
     void damaged() {
         QFETCH(QByteArray, bytes);
-        const LoadResult r = DecodeExact(bytes);
+        const LoadResult r = decodeExact(bytes);
         const QList<ReminderRow>& rows = r.state.rows;
         const QString first = rows.isEmpty() ? "|" : rows[0].cropName + "|" + rows[0].note;
         QTEST(QString("MEWD"[int(r.status)]) +
@@ -214,7 +214,7 @@ private slots:
               "summary");
         QCOMPARE(r.reason.isEmpty(), r.status != LoadStatus::Damaged);
         if (r.status == LoadStatus::Whole) // saved untouched, it is the same file
-            QCOMPARE(Encode(r.state).toHex(), bytes.toHex());
+            QCOMPARE(encode(r.state).toHex(), bytes.toHex());
         for (int i = 0; i < rows.size(); ++i)
             QCOMPARE(rows[i].rowId, quint32(i));
     }
@@ -222,11 +222,11 @@ private slots:
     // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
     void codecEdges() {
         const QString text = QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800);
-        QCOMPARE(Cp936::Encode(text), QByteArray("a?b x? a?b ?"));
-        QCOMPARE(Cp936::EncodedLength(text), 12);
+        QCOMPARE(Cp936::encode(text), QByteArray("a?b x? a?b ?"));
+        QCOMPARE(Cp936::encodedLength(text), 12);
         bool clean = true;
         const QByteArray bytes = QByteArray::fromHex("ff61812062c4ac"); // view ends inside c4ac
-        QCOMPARE(Cp936::Decode(QByteArrayView(bytes).first(6), &clean),
+        QCOMPARE(Cp936::decode(QByteArrayView(bytes).first(6), &clean),
                  QString::fromUtf16(u"\uFFFDa\uFFFD b\uFFFD"));
         QVERIFY(!clean);
     }
@@ -244,25 +244,25 @@ private slots:
         QFETCH(bool, link);
         QFETCH(qint64, count);
         const QString file = link ? m_dir->filePath("elsewhere.dat") : m_path;
-        QByteArray bytes = Encode(Sample(2));
+        QByteArray bytes = encode(sample(2));
         qToLittleEndian<qint32>(qint32(count), bytes.data() + kCountOffset);
         QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
-        Write(file, bytes);
-        QVERIFY(QFile::resize(file, ImageSize(count)) && (!link || QFile::link(file, m_path)));
-        const long peak = PeakKiB();
+        write(file, bytes);
+        QVERIFY(QFile::resize(file, imageSize(count)) && (!link || QFile::link(file, m_path)));
+        const long peak = peakKiB();
         const LoadResult r = m_store->load();
-        QVERIFY2(PeakKiB() - peak < 16 << 10, qPrintable(QString::number(PeakKiB() - peak)));
+        QVERIFY2(peakKiB() - peak < 16 << 10, qPrintable(QString::number(peakKiB() - peak)));
         QVERIFY(r.status == LoadStatus::Damaged && r.state.rows.size() == 2);
         QCOMPARE(r.damagedCopy, file + ".damaged-20240506-070809");
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(r.damagedCopy).constData(), &st), 0);
-        QVERIFY(st.st_size == ImageSize(count) && st.st_blocks * 512 < 1 << 20);
-        QCOMPARE(Read(m_path), Encode(Sample(2)));
-        QCOMPARE(Kind(m_path), link ? mode_t(S_IFLNK) : mode_t(S_IFREG));
+        QVERIFY(st.st_size == imageSize(count) && st.st_blocks * 512 < 1 << 20);
+        QCOMPARE(read(m_path), encode(sample(2)));
+        QCOMPARE(kindOf(m_path), link ? mode_t(S_IFLNK) : mode_t(S_IFREG));
         QVERIFY(QFile::resize(m_path, 600));
         QCOMPARE(m_store->load().damagedCopy, r.damagedCopy + "-2");
-        QCOMPARE(Read(r.damagedCopy + "-2"), Encode(Sample(2)).left(600));
-        QCOMPARE(QFileInfo(r.damagedCopy).size(), ImageSize(count));
+        QCOMPARE(read(r.damagedCopy + "-2"), encode(sample(2)).left(600));
+        QCOMPARE(QFileInfo(r.damagedCopy).size(), imageSize(count));
     }
 
     // The default place, its folder made by the first save. Only a regular file is read (behind
@@ -278,18 +278,18 @@ private slots:
         const bool link = kind.startsWith("link"), file = kind.endsWith("file");
         const QString node = link ? m_dir->filePath("node") : m_path;
         QCOMPARE(m_path, m_dir->path() + "/fruitwake/foodinfo.dat");
-        QVERIFY(file ? ReminderStore(node).save(Sample(2)).ok : QDir().mkpath(node));
+        QVERIFY(file ? ReminderStore(node).save(sample(2)).ok : QDir().mkpath(node));
         QVERIFY(QDir().mkpath(QFileInfo(m_path).path()) && (!link || QFile::link(node, m_path)));
         const LoadResult r = m_store->load();
         QCOMPARE(r.status, file ? LoadStatus::Whole : LoadStatus::Unreadable);
-        QCOMPARE(Encode(r.state), Encode(file ? Sample(2) : StoreState{}));
+        QCOMPARE(encode(r.state), encode(file ? sample(2) : StoreState{}));
         QCOMPARE(r.damagedCopy, file ? QString() : m_path + ".damaged-20240506-070809");
-        QCOMPARE(Kind(r.damagedCopy), file ? 0 : link ? mode_t(S_IFLNK) : mode_t(S_IFDIR));
+        QCOMPARE(kindOf(r.damagedCopy), file ? 0 : link ? mode_t(S_IFLNK) : mode_t(S_IFDIR));
         QVERIFY(file || !link || QFile::link(node, m_path)); // the link again, while running
-        QVERIFY(m_store->save(Sample(1)).ok);
-        QCOMPARE(Kind(m_path), file && link ? mode_t(S_IFLNK) : mode_t(S_IFREG));
-        QCOMPARE(Read(file ? node : m_path), Encode(Sample(1)));
-        QCOMPARE(Kind(node), !link ? mode_t(S_IFREG) : file ? mode_t(S_IFREG) : mode_t(S_IFDIR));
+        QVERIFY(m_store->save(sample(1)).ok);
+        QCOMPARE(kindOf(m_path), file && link ? mode_t(S_IFLNK) : mode_t(S_IFREG));
+        QCOMPARE(read(file ? node : m_path), encode(sample(1)));
+        QCOMPARE(kindOf(node), !link ? mode_t(S_IFREG) : file ? mode_t(S_IFREG) : mode_t(S_IFDIR));
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
@@ -309,33 +309,33 @@ private slots:
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
         const rlimit small{4096, normal.rlim_max};
         for (int streak = 1; streak <= 2; ++streak) {
-            m_state = Sample(streak);
+            m_state = sample(streak);
             QVERIFY(m_saver->saveNow().ok);
-            const QByteArray before = Read(m_path);
-            m_state = Sample(200);
+            const QByteArray before = read(m_path);
+            m_state = sample(200);
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             const bool ok = m_saver->saveNow().ok || m_saver->saveNow().ok;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
             QVERIFY(!ok);
             QCOMPARE(failed.size(), streak);
             QVERIFY(failed.last()[0].toString().contains(m_path));
-            QCOMPARE(Read(m_path), before);
+            QCOMPARE(read(m_path), before);
             QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files | QDir::Hidden).size(), 1);
-            m_state = Sample(streak); // as before the failed save
+            m_state = sample(streak); // as before the failed save
             for (int i = 0; !byRetry && i < PersistenceController::kSaveEveryTicks; ++i)
                 m_saver->onTick(); // the next save point
             QTRY_COMPARE(recovered.size(), streak);
-            QCOMPARE(Read(m_path), Encode(m_state));
+            QCOMPARE(read(m_path), encode(m_state));
         }
     }
 
     void writeImageToFailingDevice() {
-        const QByteArray image = Encode(Sample(1));
+        const QByteArray image = encode(sample(1));
         for (auto [room, chunk, flushes] :
              {std::tuple(511, 64, true), {512, 4096, false}, {512, 7, true}}) {
             FailDevice device(room, chunk);
             QString error;
-            const bool ok = WriteImage(device, image, &error, [&] { return flushes; });
+            const bool ok = writeImage(device, image, &error, [&] { return flushes; });
             QCOMPARE(ok, room == 512 && flushes);
             QCOMPARE(error.isEmpty(), ok);
             QCOMPARE(device.data(), image.left(room));
@@ -354,12 +354,12 @@ private slots:
             QTest::qWait(at - int(clock.elapsed()));
             m_saver->markDirty();
         }
-        m_state = Sample(3);
+        m_state = sample(3);
         QVERIFY(m_saver->isDirty() && !QFile::exists(m_path));
         QTRY_COMPARE_WITH_TIMEOUT(savedAt.size(), 1, 15000);
         QVERIFY2(savedAt[0] < PersistenceController::kDirtyDelayMs + 500,
                  qPrintable(QString::number(savedAt[0])));
-        QCOMPARE(Read(m_path), Encode(m_state));
+        QCOMPARE(read(m_path), encode(m_state));
         m_saver->markDirty();
         QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
     }
@@ -375,15 +375,15 @@ private slots:
         };
         QCOMPARE(period(), 1); // nothing known to be in the file yet
         QCOMPARE(period(), 1);
-        m_state = Sample(2); // as a tick's removal changes the rows
+        m_state = sample(2); // as a tick's removal changes the rows
         QCOMPARE(period(), 2);
         m_state.leadMinutes = 1;
         QCOMPARE(period(), 3);
-        m_state.leadMinutes = Sample(2).leadMinutes; // undone before the next save
+        m_state.leadMinutes = sample(2).leadMinutes; // undone before the next save
         const qsizetype n = period();
-        QCOMPARE(Read(m_path), Encode(m_state));
+        QCOMPARE(read(m_path), encode(m_state));
         QCOMPARE(period(), n);
-        m_state = Sample(4);
+        m_state = sample(4);
         m_saver->markSaved(); // as a whole file just loaded
         QCOMPARE(period(), n);
     }
@@ -395,43 +395,43 @@ private slots:
         bool mayWrite = true;
         m_saver->setWriteFence([&] { return mayWrite; });
         m_saver->setDirtyDelay(1);
-        m_state = Sample(1);
+        m_state = sample(1);
         QVERIFY(m_saver->saveNow().ok);
-        const QByteArray written = Read(m_path);
+        const QByteArray written = read(m_path);
         mayWrite = false;
-        m_state = Sample(2);
+        m_state = sample(2);
         m_saver->markDirty(); // the change save
         QTRY_VERIFY(!m_saver->isDirty());
         mayWrite = true;
         for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
             m_saver->onTick(); // the periodic save
-        QCOMPARE(m_saver->saveNow().error, PersistenceController::FencedText()); // the exit save
-        QCOMPARE(Read(m_path), written);
+        QCOMPARE(m_saver->saveNow().error, PersistenceController::fencedText()); // the exit save
+        QCOMPARE(read(m_path), written);
         QCOMPARE(failed.size(), 0);
     }
 
     // Any column sorts by ripening, stably; ids move with rows and are never given twice.
     void sortAndRowIds() {
         ReminderTable t;
-        t.reset({Due(20, "a"), Due(30, "b"), Due(10, "c"), Due(20, "d"), Due(30, "e")});
+        t.reset({due(20, "a"), due(30, "b"), due(10, "c"), due(20, "d"), due(30, "e")});
         const QPersistentModelIndex selected(t.index(1, 0)); // a view's selection
         t.sort(ReminderTable::ColNote, Qt::AscendingOrder);
-        QCOMPARE(Dump(t), "c2 a0 d3 b1 e4 ");
+        QCOMPARE(dump(t), "c2 a0 d3 b1 e4 ");
         t.sort(ReminderTable::ColCropName, Qt::DescendingOrder);
-        QCOMPARE(Dump(t), "b1 e4 a0 d3 c2 ");
+        QCOMPARE(dump(t), "b1 e4 a0 d3 c2 ");
         QCOMPARE(t.row(selected.row()).note, "b");
         t.removeAt(0); // as the tick does
-        const quint64 f = t.append(Due(40, "f"));
-        QCOMPARE(Dump(t), "e4 a0 d3 c2 f5 ");
+        const quint64 f = t.append(due(40, "f"));
+        QCOMPARE(dump(t), "e4 a0 d3 c2 f5 ");
         t.sort(0, Qt::DescendingOrder);
         QCOMPARE(t.findRow(f), 0);
         t.removePositions({2, 0, 2, 9}); // any order; duplicates and strays ignored
-        t.append(Due(5, "g"));
-        QCOMPARE(Dump(t), "e4 d3 c2 g6 ");
+        t.append(due(5, "g"));
+        QCOMPARE(dump(t), "e4 d3 c2 g6 ");
         // Scattered rows in one pass: what is left, and where views point.
         QVector<ReminderRow> many;
         for (int i = 0; i < 40; ++i)
-            many << Due(i, QString::number(i % 10));
+            many << due(i, QString::number(i % 10));
         t.reset(many);
         QAbstractItemModelTester tester(&t, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QPersistentModelIndex kept(t.index(38, 1)), gone(t.index(39, 1));
@@ -442,12 +442,12 @@ private slots:
         QCOMPARE(t.count(), 20);
         QVERIFY(kept.row() == 19 && !gone.isValid() && t.row(19).note == "8");
         t.removePositions({0, 1, 2, 5});
-        QVERIFY(Dump(t).startsWith("613 815 219 421 623 ")); // a reset gives fresh ids
+        QVERIFY(dump(t).startsWith("613 815 219 421 623 ")); // a reset gives fresh ids
     }
 
     void shownTexts() {
         ReminderTable t;
-        t.append(Due(5000));
+        t.append(due(5000));
         const QModelIndex cell = t.index(0, ReminderTable::ColCountdown);
         QStringList shown{t.data(cell).toString()}; // empty until the first tick
         for (qint64 remaining : {90061, 0, 59, -1}) {

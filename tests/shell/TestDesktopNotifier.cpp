@@ -40,7 +40,7 @@ public slots:
 };
 
 // What a reader of body markup shows of a body, or "!" for one that is not plain text.
-QString Shown(const QString& body) {
+QString shown(const QString& body) {
     QXmlStreamReader xml("<m>" + body + "</m>");
     xml.readNextStartElement();
     const QString text = xml.readElementText();
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(rig.notifier->notify("Fruitwake", "second", lasting));
         QTRY_COMPARE(rig.service.calls.size(), 2);
         const QString body = rig.service.calls[0].section('|', 0, -4);
-        QCOMPARE(markup ? Shown(body) : body, note);
+        QCOMPARE(markup ? shown(body) : body, note);
         QTEST(rig.service.calls[0].section('|', -3), "call");
         QCOMPARE(rig.service.asked, 1);
         QFETCH(bool, undelivered);

@@ -45,9 +45,9 @@ private slots:
         if (kind == "ripe")
             presenter.present({false, {{Alert::Kind::Ripe, 0, {}, 0, text}}});
         else if (kind == "notice")
-            MessageBoxNotice (&owner)(text, [&answer] { answer = "done"; });
+            messageBoxNotice (&owner)(text, [&answer] { answer = "done"; });
         else
-            MessageBoxQuestion (&owner)(caption = QStringLiteral("关闭提醒"), text,
+            messageBoxQuestion (&owner)(caption = QStringLiteral("关闭提醒"), text,
                                         [&](bool ok) { answer = ok ? "OK" : "Cancel"; });
         QMessageBox* box =
             kind == "ripe" ? presenter.currentBox() : owner.findChild<QMessageBox*>();

@@ -55,7 +55,7 @@ public:
     int minimises = 0;
 };
 
-template <class E> QString Name(E value) {
+template <class E> QString name(E value) {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
 
@@ -104,7 +104,7 @@ struct Rig {
         shell.setAboutFunction([this] { ++abouts; });
         shell.watchApplication(QCoreApplication::instance());
         QObject::connect(&shell, &ShellController::endRequested,
-                         [this](ShellController::EndReason r) { ends << Name(r); });
+                         [this](ShellController::EndReason r) { ends << name(r); });
     }
     // Alerts of these texts, raised in one tick (or after a gap).
     void enqueue(const QString& texts, bool catchUp = false) {
@@ -165,7 +165,7 @@ struct Rig {
     // and once a failed exit save was told, the exits so far.
     QString summary() const {
         const QString win = !widget.isVisible() ? "hidden" : widget.isMinimized() ? "min" : "shown";
-        return QString::asprintf("%s %s%s q%d a%d n%d %s", qPrintable(Name(shell.state())),
+        return QString::asprintf("%s %s%s q%d a%d n%d %s", qPrintable(name(shell.state())),
                                  qPrintable(win), tray.isIconVisible() ? "+icon" : "", questions,
                                  abouts, int(tray.messages.size()), qPrintable(ends.join(u',')))
             .trimmed()

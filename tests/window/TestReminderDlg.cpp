@@ -45,10 +45,10 @@ struct Harness {
         s.tuneDeck = &deck;
         s.presenter = &presenter;
         dlg = std::make_unique<CReminderDlg>(s);
-        dlg->Desk().SecondTimer().stop(); // the test ticks
+        dlg->desk().secondTimer().stop(); // the test ticks
     }
     template <class T = QWidget> T* c(Id id) const {
-        T* w = dlg->Control<T>(id);
+        T* w = dlg->control<T>(id);
         if (!w)
             qFatal("control %d missing", int(id));
         return w;
@@ -60,11 +60,11 @@ struct Harness {
     }
     void click(Id id) { QTest::mouseClick(c<QAbstractButton>(id), Qt::LeftButton); }
     void clickRow(int r, Qt::KeyboardModifiers mods = {}) {
-        CFlipSortListCtrl* v = dlg->ReminderView();
+        CFlipSortListCtrl* v = dlg->reminderView();
         QTest::mouseClick(v->viewport(), Qt::LeftButton, mods,
                           v->visualRect(v->model()->index(r, 1)).center());
     }
-    ReminderTable& table() { return dlg->Desk().Table(); }
+    ReminderTable& table() { return dlg->desk().table(); }
 };
 
 } // namespace
@@ -103,8 +103,8 @@ private slots:
         p->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(3) << 32));
         QCOMPARE(p->dateTime().toSecsSinceEpoch(), qint64(2147483647));
         // Every control of the template exists once, with a name a screen reader reads.
-        for (const ControlTable::Control& c : ControlTable::MainDialog()) {
-            const auto found = h.dlg->findChildren<QWidget*>(ControlTable::ObjectName(c.id));
+        for (const ControlTable::Control& c : ControlTable::mainDialog()) {
+            const auto found = h.dlg->findChildren<QWidget*>(ControlTable::objectName(c.id));
             QVERIFY(c.id == Id::None ||
                     (found.size() == 1 && !QAccessible::queryAccessibleInterface(found[0])
                                                ->text(QAccessible::Name)
@@ -135,7 +135,7 @@ private slots:
         h.dlg->show();
         QApplication::setActiveWindow(h.dlg.get());
         QVERIFY(QTest::qWaitForWindowActive(h.dlg.get()));
-        CFlipSortListCtrl* table = h.dlg->ReminderView();
+        CFlipSortListCtrl* table = h.dlg->reminderView();
         table->setFocus();
         QTRY_VERIFY(table->hasFocus());
         const QImage focused = table->grab().toImage();
@@ -149,20 +149,20 @@ private slots:
         h.click(Id::Add);
         h.click(Id::Add);
         h.clickRow(0);
-        QCOMPARE(tabFrom(Id::ReminderList), ControlTable::ObjectName(Id::Lead));
+        QCOMPARE(tabFrom(Id::ReminderList), ControlTable::objectName(Id::Lead));
         QCOMPARE(tabFrom(Id::ReminderList, Qt::Key_Backtab),
-                 ControlTable::ObjectName(Id::FriendCrop));
-        QCOMPARE(tabFrom(Id::PlantTime), ControlTable::ObjectName(Id::Crop));
-        QCOMPARE(tabFrom(Id::Crop, Qt::Key_Backtab), ControlTable::ObjectName(Id::PlantTime));
+                 ControlTable::objectName(Id::FriendCrop));
+        QCOMPARE(tabFrom(Id::PlantTime), ControlTable::objectName(Id::Crop));
+        QCOMPARE(tabFrom(Id::Crop, Qt::Key_Backtab), ControlTable::objectName(Id::PlantTime));
         auto* picker = h.c<QDateTimeEdit>(Id::PlantTime); // entered from behind: on its last field
         QTest::keyClick(picker, Qt::Key_Left);
         QTest::keyClick(picker, Qt::Key_Left);
         QCOMPARE(picker->currentSection(), QDateTimeEdit::HourSection);
-        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::Ordinary));
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::objectName(Id::Ordinary));
         QTest::keyClick(h.c(Id::Ordinary), Qt::Key_Right);
         QVERIFY(h.c<QRadioButton>(Id::RedSoil)->isChecked() && h.c(Id::RedSoil)->hasFocus());
         QCOMPARE(h.text(Id::Crop), QStringLiteral("瓶子树"));
-        QCOMPARE(tabFrom(Id::Preview), ControlTable::ObjectName(Id::RedSoil));
+        QCOMPARE(tabFrom(Id::Preview), ControlTable::objectName(Id::RedSoil));
     }
 
     // What a screen reader reads and does: value labels named by their
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(a11y(Id::Season9Ripe)->text(QAccessible::Description),
                  QStringLiteral("第九季成熟时间："));
         h.dlg->OnTimer();
-        QCOMPARE(a11y(Id::Clock)->text(QAccessible::Name), TimeText::Format(h.now));
+        QCOMPARE(a11y(Id::Clock)->text(QAccessible::Name), TimeText::format(h.now));
         h.chooserAnswer = QStringLiteral("/music/a.mp3");
         h.click(Id::ChooseMusic);
         QCOMPARE(a11y(Id::MusicLabel)->text(QAccessible::Name) +
@@ -207,7 +207,7 @@ private slots:
                 seen << QString::number(box->icon());
                 box->accept();
             });
-            DialogServices::System().showMessage(nullptr, text);
+            DialogServices::system().showMessage(nullptr, text);
         }
         QCOMPARE(seen, (QStringList{"0", "2"}));
         Harness h;
@@ -229,7 +229,7 @@ private slots:
         h.click(Id::FriendCrop);
         h.click(Id::Add);
         QCOMPARE(h.table().count(), 2);
-        QCOMPARE(h.table().row(0).note + TimeText::Format(h.table().row(0).ripe),
+        QCOMPARE(h.table().row(0).note + TimeText::format(h.table().row(0).ripe),
                  QStringLiteral("东2009-10-01 12:10:00"));
         h.now += 3600; // the friend's crop has ripened
         h.dlg->OnTimer();
@@ -242,7 +242,7 @@ private slots:
         QComboBox* lead = h.c<QComboBox>(Id::Lead);
         lead->setCurrentIndex(3);
         emit lead->activated(3);
-        QCOMPARE(h.dlg->Desk().LeadMinutes(), 2);
+        QCOMPARE(h.dlg->desk().leadMinutes(), 2);
         h.chooserAnswer = QStringLiteral("/music/a.mp3");
         h.click(Id::ChooseMusic);
         h.deck.willPlay = true;
@@ -261,7 +261,7 @@ private slots:
     void hiddenSleepsUntilDue() {
         Harness h;
         auto* waker = new FakeWaker(&h.now);
-        TickTimer& timer = h.dlg->Desk().SecondTimer();
+        TickTimer& timer = h.dlg->desk().secondTimer();
         timer.setWaker(std::unique_ptr<Waker>(waker));
         timer.start();
         ReminderRow r;
@@ -275,7 +275,7 @@ private slots:
         h.now += 250;
         h.dlg->show();
         QCOMPARE(waker->aim, -1);
-        QCOMPARE(h.text(Id::Clock), TimeText::Format(h.now));
+        QCOMPARE(h.text(Id::Clock), TimeText::format(h.now));
         QCOMPARE(h.table().data(h.table().index(0, ReminderTable::ColCountdown)).toString(),
                  QStringLiteral("0天0小时5分50秒成熟"));
         h.dlg->hide();
@@ -286,7 +286,7 @@ private slots:
         }
         QCOMPARE(h.log, QStringList{"chime"});
         QCOMPARE(h.chime.prepared, 1);
-        QCOMPARE(h.text(Id::Clock), TimeText::Format(r.ripe - 300));
+        QCOMPARE(h.text(Id::Clock), TimeText::format(r.ripe - 300));
     }
 
     // At most 90 cp936 bytes, cut at a character where the text lands.

@@ -22,7 +22,7 @@ private slots:
         QFETCH(QSize, available);
         QFETCH(int, frameTop);
         const auto r =
-            ScreenFit::Fit({QSize(721, 744), 369, 60}, QMargins(4, frameTop, 4, 4), available);
+            ScreenFit::fit({QSize(721, 744), 369, 60}, QMargins(4, frameTop, 4, 4), available);
         QTEST(r.client, "client");
         QTEST(r.shrink, "shrink");
     }
