@@ -16,7 +16,7 @@ ReminderDesk::ReminderDesk(Ports ports, QObject* parent)
       m_engine(new TickEngine(*m_table, m_ports.clock, m_nLeadMinutes, this)),
       m_alertQueue(new AlertQueue(m_ports.chime, m_ports.deck, m_ports.presenter, this)),
       m_primer(*m_engine, m_ports.chime, m_ports.deck) {
-    m_alertQueue->setShowBoxes([this] { return m_bAlertBoxes; });
+    m_alertQueue->setShowBoxes([this] { return m_alertBoxes; });
     if (!m_ports.storePath.isEmpty()) {
         m_store = std::make_unique<ReminderStore>(m_ports.storePath);
         m_persistence = std::make_unique<PersistenceController>(
@@ -146,12 +146,12 @@ void ReminderDesk::onLeadSelected(int index) {
 }
 
 void ReminderDesk::setNextSeasonEnabled(bool enabled) {
-    m_bNextSeason = enabled;
+    m_nextSeason = enabled;
     emit nextSeasonEnabled(enabled);
 }
 
 void ReminderDesk::setMusicLabel(const QString& text) {
-    m_strMusicLabel = text;
+    m_musicLabel = text;
     emit musicLabelChanged(text);
 }
 

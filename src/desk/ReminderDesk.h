@@ -72,7 +72,7 @@ public:
     void OnPreviewMusic();
     void OnNextSeason();
     // "对话框提示": asked each time an alert box could be shown.
-    void setAlertBoxesWanted(bool wanted) { m_bAlertBoxes = wanted; }
+    void setAlertBoxesWanted(bool wanted) { m_alertBoxes = wanted; }
     // The save at an orderly end; never blocks.
     SaveResult SaveReminders();
 
@@ -83,8 +83,8 @@ public:
     // The selector's item for the lead, -1 for a lead it does not offer.
     int leadSelectorIndex() const;
     const QString& music() const { return m_strMusic; }
-    const QString& musicLabel() const { return m_strMusicLabel; }
-    bool isNextSeasonEnabled() const { return m_bNextSeason; }
+    const QString& musicLabel() const { return m_musicLabel; }
+    bool isNextSeasonEnabled() const { return m_nextSeason; }
     // The reminder last clicked, by id; stays with that reminder whatever
     // happens to the rows around it.
     std::optional<quint64> selectedRowId() const { return m_selectedId; }
@@ -124,9 +124,9 @@ private:
     int m_nLeadMinutes = kDefaultLeadMinutes;
     std::optional<quint64> m_selectedId;
     QString m_strMusic;
-    QString m_strMusicLabel = defaultMusicLabel();
-    bool m_bNextSeason = false;
-    bool m_bAlertBoxes = true;
+    QString m_musicLabel = defaultMusicLabel();
+    bool m_nextSeason = false;
+    bool m_alertBoxes = true;
     TickTimer m_timer;
     ReminderTable* m_table;
     TickEngine* m_engine;

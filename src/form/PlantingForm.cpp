@@ -72,9 +72,9 @@ void PlantingForm::OnPlantTimeChange() {
 }
 
 void PlantingForm::OnFriendCropClicked(bool checked) {
-    m_bFriend = checked;
-    m_strHours = checked ? friendHoursDefault() : QString();
-    m_strMinutes = checked ? friendMinutesDefault() : QString();
+    m_friendMode = checked;
+    m_hoursText = checked ? friendHoursDefault() : QString();
+    m_minutesText = checked ? friendMinutesDefault() : QString();
 }
 
 void PlantingForm::RefreshSchedule() {
@@ -103,10 +103,10 @@ PlantingForm::NewReminder PlantingForm::describe(qint64 reference) const {
     const CropSpec crop = selectedCrop();
     r.cropIndex = m_crops.selected;
     r.cropName = crop.name;
-    if (m_bFriend) {
+    if (m_friendMode) {
         const Schedule::FriendTimes t =
-            Schedule::FriendCropTimes(reference, m_strHours, m_strMinutes, r.cropIndex, r.cropName,
-                                      m_stages.selected, m_seasons.selected);
+            Schedule::FriendCropTimes(reference, m_hoursText, m_minutesText, r.cropIndex,
+                                      r.cropName, m_stages.selected, m_seasons.selected);
         if (!t.ok) {
             r.error = t.error;
             return r;

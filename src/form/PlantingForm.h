@@ -56,19 +56,19 @@ public:
     void setSeasonSelection(int pos) { m_seasons.selected = clampSel(m_seasons, pos); }
     void setStageSelection(int pos) { m_stages.selected = clampSel(m_stages, pos); }
     void setPlant(qint64 plant) { m_plant = clampPlant(plant); }
-    void setHoursText(const QString& t) { m_strHours = t; }
-    void setMinutesText(const QString& t) { m_strMinutes = t; }
+    void setHoursText(const QString& t) { m_hoursText = t; }
+    void setMinutesText(const QString& t) { m_minutesText = t; }
 
     SoilKind soil() const { return m_nSoilKind; }
     const ChoiceList& crops() const { return m_crops; }
     const ChoiceList& seasons() const { return m_seasons; }
     const ChoiceList& stages() const { return m_stages; }
-    bool friendMode() const { return m_bFriend; }
-    const QString& hoursText() const { return m_strHours; }
-    const QString& minutesText() const { return m_strMinutes; }
+    bool friendMode() const { return m_friendMode; }
+    const QString& hoursText() const { return m_hoursText; }
+    const QString& minutesText() const { return m_minutesText; }
     qint64 plant() const { return m_plant; }
-    bool pickerEnabled() const { return !m_bFriend; }
-    bool friendFieldsEnabled() const { return m_bFriend; }
+    bool pickerEnabled() const { return !m_friendMode; }
+    bool friendFieldsEnabled() const { return m_friendMode; }
     const PanelLines& panel() const { return m_panel; }
     CropSpec selectedCrop() const;
 
@@ -96,9 +96,9 @@ private:
     ChoiceList m_crops;
     ChoiceList m_seasons;
     ChoiceList m_stages;
-    bool m_bFriend = false;
-    QString m_strHours;
-    QString m_strMinutes;
+    bool m_friendMode = false;
+    QString m_hoursText;
+    QString m_minutesText;
     qint64 m_plant = 0;
     PanelLines m_panel;
 };

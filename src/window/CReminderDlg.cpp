@@ -107,36 +107,36 @@ void CReminderDlg::buildControls() {
     // The members the handlers work with, like the data exchange's bindings.
     m_listReminders = control<CFlipSortListCtrl>(Id::ReminderList);
     m_dtpPlant = control<QDateTimeEdit>(Id::PlantTime);
-    m_cmbCrop = control<QComboBox>(Id::Crop);
-    m_cmbSeason = control<QComboBox>(Id::Season);
-    m_cmbStage = control<QComboBox>(Id::Stage);
-    m_cmbLead = control<QComboBox>(Id::Lead);
-    m_editNote = control<QLineEdit>(Id::Note);
-    m_editHours = control<CDigitGateEdit>(Id::FriendHours);
-    m_editMinutes = control<CDigitGateEdit>(Id::FriendMinutes);
-    m_chkFriend = control<QCheckBox>(Id::FriendCrop);
-    m_chkAlertBox = control<QCheckBox>(Id::AlertBox);
-    m_radOrdinary = control<QRadioButton>(Id::Ordinary);
-    m_radRedSoil = control<QRadioButton>(Id::RedSoil);
-    m_lblClock = control<QLabel>(Id::Clock);
-    m_btnAdd = control<CRimGlowButton>(Id::Add);
-    m_btnDelete = control<CRimGlowButton>(Id::Delete);
-    m_btnNextSeason = control<CRimGlowButton>(Id::NextSeason);
-    m_btnChooseMusic = control<CRimGlowButton>(Id::ChooseMusic);
-    m_btnStopMusic = control<CRimGlowButton>(Id::StopMusic);
-    m_btnPreview = control<CRimGlowButton>(Id::Preview);
-    m_lblMusic = control<QLabel>(Id::MusicLabel);
-    m_grpControls = control<CXPGroupBox>(Id::ControlsGroup);
-    m_grpSchedule = control<CXPGroupBox>(Id::ScheduleGroup);
+    m_cropCombo = control<QComboBox>(Id::Crop);
+    m_seasonCombo = control<QComboBox>(Id::Season);
+    m_stageCombo = control<QComboBox>(Id::Stage);
+    m_leadCombo = control<QComboBox>(Id::Lead);
+    m_noteEdit = control<QLineEdit>(Id::Note);
+    m_hoursEdit = control<CDigitGateEdit>(Id::FriendHours);
+    m_minutesEdit = control<CDigitGateEdit>(Id::FriendMinutes);
+    m_friendCheck = control<QCheckBox>(Id::FriendCrop);
+    m_alertBoxCheck = control<QCheckBox>(Id::AlertBox);
+    m_ordinaryRadio = control<QRadioButton>(Id::Ordinary);
+    m_redSoilRadio = control<QRadioButton>(Id::RedSoil);
+    m_clockLabel = control<QLabel>(Id::Clock);
+    m_addButton = control<CRimGlowButton>(Id::Add);
+    m_deleteButton = control<CRimGlowButton>(Id::Delete);
+    m_nextSeasonButton = control<CRimGlowButton>(Id::NextSeason);
+    m_chooseMusicButton = control<CRimGlowButton>(Id::ChooseMusic);
+    m_stopMusicButton = control<CRimGlowButton>(Id::StopMusic);
+    m_previewButton = control<CRimGlowButton>(Id::Preview);
+    m_musicLabel = control<QLabel>(Id::MusicLabel);
+    m_controlsGroup = control<CXPGroupBox>(Id::ControlsGroup);
+    m_scheduleGroup = control<CXPGroupBox>(Id::ScheduleGroup);
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k] = control<QLabel>(ControlTable::kPanelValueIds[k]);
+        m_panelLabels[k] = control<QLabel>(ControlTable::kPanelValueIds[k]);
 
     // The note can hold at most one UTF-16 pair per byte; the validator cuts
     // to what the record holds.
-    m_editNote->setMaxLength(2 * ReminderImage::kMaxFirstNoteBytes);
-    m_editNote->setValidator(new NoteValidator(m_editNote));
+    m_noteEdit->setMaxLength(2 * ReminderImage::kMaxFirstNoteBytes);
+    m_noteEdit->setValidator(new NoteValidator(m_noteEdit));
     for (int minutes = kMaxLeadMinutes; minutes >= 1; --minutes)
-        m_cmbLead->addItem(QString::number(minutes));
+        m_leadCombo->addItem(QString::number(minutes));
     m_dtpPlant->setCalendarPopup(true);
     // The data file keeps 32-bit instants.
     m_dtpPlant->setDateTimeRange(QDateTime::fromSecsSinceEpoch(TimeText::kMinStorable),
@@ -145,24 +145,24 @@ void CReminderDlg::buildControls() {
     // A value label's accessible name is its text, so a screen reader hears
     // the value, kept current by the label; the caption beside it describes it.
     for (int k = 0; k < PlantingForm::kPanelLines; ++k) {
-        m_lblPanel[k]->setAccessibleDescription(m_lblPanel[k]->accessibleName());
-        m_lblPanel[k]->setAccessibleName(QString());
+        m_panelLabels[k]->setAccessibleDescription(m_panelLabels[k]->accessibleName());
+        m_panelLabels[k]->setAccessibleName(QString());
     }
-    m_lblClock->setAccessibleDescription(QString::fromUtf8("当前时间"));
-    m_lblClock->setAccessibleName(QString());
-    m_lblMusic->setAccessibleDescription(QString::fromUtf8("音乐："));
-    m_lblMusic->setAccessibleName(QString());
+    m_clockLabel->setAccessibleDescription(QString::fromUtf8("当前时间"));
+    m_clockLabel->setAccessibleName(QString());
+    m_musicLabel->setAccessibleDescription(QString::fromUtf8("音乐："));
+    m_musicLabel->setAccessibleName(QString());
 
     // One tab stop for the soil choice, on the checked button; the arrow keys
     // move between the two. Checked before the handlers are connected, as the
     // start-up check below then changes nothing.
-    m_radOrdinary->setChecked(true);
-    for (QRadioButton* r : {m_radOrdinary, m_radRedSoil})
+    m_ordinaryRadio->setChecked(true);
+    for (QRadioButton* r : {m_ordinaryRadio, m_redSoilRadio})
         connect(r, &QAbstractButton::toggled, this, [this] {
-            for (QRadioButton* b : {m_radOrdinary, m_radRedSoil})
+            for (QRadioButton* b : {m_ordinaryRadio, m_redSoilRadio})
                 b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         });
-    m_radRedSoil->setFocusPolicy(Qt::ClickFocus);
+    m_redSoilRadio->setFocusPolicy(Qt::ClickFocus);
 
     // On a screen too small for the template the reminder table gives way.
     // The table keeps its header and about three rows at least.
@@ -170,37 +170,37 @@ void CReminderDlg::buildControls() {
 }
 
 void CReminderDlg::connectSignals() {
-    connect(m_btnAdd, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
-    connect(m_btnDelete, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
+    connect(m_addButton, &QPushButton::clicked, this, &CReminderDlg::OnAddReminder);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CReminderDlg::OnDeleteReminder);
     connect(m_listReminders, &CFlipSortListCtrl::rowClicked, this, &CReminderDlg::OnReminderClick);
     // State changes, not clicks: the keyboard, an assistive technology's
     // toggle and code change the form as a click does, once per change.
-    connect(m_chkFriend, &QCheckBox::toggled, this, &CReminderDlg::OnFriendCropClicked);
-    connect(m_cmbCrop, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnCropSelChange);
-    connect(m_cmbSeason, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnSeasonSelChange);
+    connect(m_friendCheck, &QCheckBox::toggled, this, &CReminderDlg::OnFriendCropClicked);
+    connect(m_cropCombo, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnCropSelChange);
+    connect(m_seasonCombo, &QComboBox::currentIndexChanged, this, &CReminderDlg::OnSeasonSelChange);
     connect(m_dtpPlant, &QDateTimeEdit::dateTimeChanged, this, &CReminderDlg::OnPlantTimeChange);
-    connect(m_radOrdinary, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_ordinaryRadio, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             OnSoilOrdinary();
     });
-    connect(m_radRedSoil, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_redSoilRadio, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             OnSoilRedSoil();
     });
-    connect(m_cmbLead, &QComboBox::activated, this, &CReminderDlg::OnLeadMinutesChange);
-    connect(m_btnChooseMusic, &QPushButton::clicked, this, &CReminderDlg::OnChooseMusic);
-    connect(m_btnStopMusic, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
-    connect(m_btnPreview, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
-    connect(m_btnNextSeason, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
-    connect(m_chkAlertBox, &QCheckBox::toggled, m_desk, &ReminderDesk::setAlertBoxesWanted);
+    connect(m_leadCombo, &QComboBox::activated, this, &CReminderDlg::OnLeadMinutesChange);
+    connect(m_chooseMusicButton, &QPushButton::clicked, this, &CReminderDlg::OnChooseMusic);
+    connect(m_stopMusicButton, &QPushButton::clicked, this, &CReminderDlg::OnStopMusic);
+    connect(m_previewButton, &QPushButton::clicked, this, &CReminderDlg::OnPreviewMusic);
+    connect(m_nextSeasonButton, &QPushButton::clicked, this, &CReminderDlg::OnNextSeason);
+    connect(m_alertBoxCheck, &QCheckBox::toggled, m_desk, &ReminderDesk::setAlertBoxesWanted);
     // What the desk decides, into the widgets.
-    connect(m_desk, &ReminderDesk::clockTextChanged, m_lblClock, &QLabel::setText);
-    connect(m_desk, &ReminderDesk::stopMusicEnabled, m_btnStopMusic, &QWidget::setEnabled);
-    connect(m_desk, &ReminderDesk::nextSeasonEnabled, m_btnNextSeason, &QWidget::setEnabled);
-    connect(m_desk, &ReminderDesk::musicLabelChanged, m_lblMusic, &QLabel::setText);
+    connect(m_desk, &ReminderDesk::clockTextChanged, m_clockLabel, &QLabel::setText);
+    connect(m_desk, &ReminderDesk::stopMusicEnabled, m_stopMusicButton, &QWidget::setEnabled);
+    connect(m_desk, &ReminderDesk::nextSeasonEnabled, m_nextSeasonButton, &QWidget::setEnabled);
+    connect(m_desk, &ReminderDesk::musicLabelChanged, m_musicLabel, &QLabel::setText);
     connect(m_desk, &ReminderDesk::leadSelectorChanged, this, [this](int index) {
-        const QSignalBlocker block(m_cmbLead);
-        m_cmbLead->setCurrentIndex(index);
+        const QSignalBlocker block(m_leadCombo);
+        m_leadCombo->setCurrentIndex(index);
     });
     connect(m_desk, &ReminderDesk::message, this,
             [this](const QString& text) { m_services.showMessage(this, text); });
@@ -211,7 +211,7 @@ void CReminderDlg::connectSignals() {
 void CReminderDlg::OnInitDialog() {
     UpdateData(true);
     m_dtpPlant->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    m_radOrdinary->setChecked(true);
+    m_ordinaryRadio->setChecked(true);
     m_listReminders->setModel(&m_desk->table());
     m_listReminders->setColumnWidths(kColumnWidths);
     // One text line per row, as a report list shows it.
@@ -219,17 +219,17 @@ void CReminderDlg::OnInitDialog() {
     m_desk->start();
     UpdateData(false);
     styleGroupBoxes();
-    m_chkAlertBox->setChecked(true);
+    m_alertBoxCheck->setChecked(true);
     QFont clockFont = DialogUnits::dialogFont();
     clockFont.setPointSize(14);
-    m_lblClock->setFont(clockFont);
+    m_clockLabel->setFont(clockFont);
 }
 
 void CReminderDlg::styleGroupBoxes() {
-    m_grpControls->SetLook(CXPGroupBox::Look::Banded)
+    m_controlsGroup->SetLook(CXPGroupBox::Look::Banded)
         .SetFillColors(kBandColour, kBodyColour)
         .SetCaptionBold(true);
-    m_grpSchedule->SetLook(CXPGroupBox::Look::Frame)
+    m_scheduleGroup->SetLook(CXPGroupBox::Look::Frame)
         .SetFillColors(kBandColour, kBodyColour)
         .SetCaptionAlign(CXPGroupBox::CaptionAlign::Centre)
         .SetCaptionBold(true);
@@ -262,18 +262,18 @@ void mirror(QLineEdit* edit, const QString& text) {
 void CReminderDlg::UpdateData(bool saveAndValidate) {
     PlantingForm& form = m_desk->form();
     if (saveAndValidate) {
-        form.setCropSelection(m_cmbCrop->currentIndex());
-        form.setSeasonSelection(m_cmbSeason->currentIndex());
-        form.setStageSelection(m_cmbStage->currentIndex());
+        form.setCropSelection(m_cropCombo->currentIndex());
+        form.setSeasonSelection(m_seasonCombo->currentIndex());
+        form.setStageSelection(m_stageCombo->currentIndex());
         form.setPlant(m_dtpPlant->dateTime().toSecsSinceEpoch());
-        form.setHoursText(m_editHours->text());
-        form.setMinutesText(m_editMinutes->text());
-        m_desk->setNote(m_editNote->text());
+        form.setHoursText(m_hoursEdit->text());
+        form.setMinutesText(m_minutesEdit->text());
+        m_desk->setNote(m_noteEdit->text());
         return;
     }
-    mirror(m_cmbCrop, form.crops());
-    mirror(m_cmbSeason, form.seasons());
-    mirror(m_cmbStage, form.stages());
+    mirror(m_cropCombo, form.crops());
+    mirror(m_seasonCombo, form.seasons());
+    mirror(m_stageCombo, form.stages());
     {
         const QSignalBlocker block(m_dtpPlant);
         if (m_dtpPlant->dateTime().toSecsSinceEpoch() != form.plant())
@@ -282,17 +282,17 @@ void CReminderDlg::UpdateData(bool saveAndValidate) {
     m_dtpPlant->setEnabled(form.pickerEnabled());
     const bool friendFields = form.friendFieldsEnabled();
     for (QWidget* w :
-         std::initializer_list<QWidget*>{m_editHours, m_editMinutes, m_cmbSeason, m_cmbStage})
+         std::initializer_list<QWidget*>{m_hoursEdit, m_minutesEdit, m_seasonCombo, m_stageCombo})
         w->setEnabled(friendFields);
     {
-        const QSignalBlocker block(m_chkFriend);
-        m_chkFriend->setChecked(form.friendMode());
+        const QSignalBlocker block(m_friendCheck);
+        m_friendCheck->setChecked(form.friendMode());
     }
-    mirror(m_editHours, form.hoursText());
-    mirror(m_editMinutes, form.minutesText());
-    mirror(m_editNote, m_desk->note());
+    mirror(m_hoursEdit, form.hoursText());
+    mirror(m_minutesEdit, form.minutesText());
+    mirror(m_noteEdit, m_desk->note());
     for (int k = 0; k < PlantingForm::kPanelLines; ++k)
-        m_lblPanel[k]->setText(form.panel()[k]);
+        m_panelLabels[k]->setText(form.panel()[k]);
 }
 
 template <class F> void CReminderDlg::withForm(F&& handler) {
@@ -322,7 +322,7 @@ void CReminderDlg::OnPlantTimeChange() {
 }
 
 void CReminderDlg::OnFriendCropClicked() {
-    withForm([this] { m_desk->OnFriendCropClicked(m_chkFriend->isChecked()); });
+    withForm([this] { m_desk->OnFriendCropClicked(m_friendCheck->isChecked()); });
 }
 
 void CReminderDlg::OnAddReminder() {
@@ -345,7 +345,7 @@ void CReminderDlg::OnTimer() {
 }
 
 void CReminderDlg::OnLeadMinutesChange() {
-    m_desk->onLeadSelected(m_cmbLead->currentIndex());
+    m_desk->onLeadSelected(m_leadCombo->currentIndex());
 }
 
 void CReminderDlg::OnChooseMusic() {
