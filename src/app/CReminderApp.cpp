@@ -87,10 +87,7 @@ int CReminderApp::run(bool startHidden) {
         if (state == ShellController::State::Ending)
             disconnect(&dlg.desk(), &ReminderDesk::message, nullptr, nullptr);
     });
-    shell.setSaveFunction([&dlg, dataFile] {
-        const auto r = dlg.desk().SaveReminders();
-        return ShellController::SaveResult{r.ok, r.error, dataFile};
-    });
+    shell.setSaveFunction([&dlg] { return dlg.desk().SaveReminders(); }, dataFile);
     shell.setExitFunction([] { QCoreApplication::exit(0); });
     shell.setAboutFunction([&dlg] { CAboutBox::showFor(&dlg); });
     shell.watchApplication(this);

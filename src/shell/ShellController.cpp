@@ -207,7 +207,7 @@ void ShellController::requestEnd(EndReason reason) {
                 (reason == EndReason::CloseConfirmed || reason == EndReason::TrayClose)) {
                 m_noticeOpen = true;
                 QPointer<ShellController> self(this);
-                m_exitSaveNotice(exitSaveFailedText(saved.path, saved.error), [self, reason] {
+                m_exitSaveNotice(exitSaveFailedText(m_savePath, saved.error), [self, reason] {
                     if (self)
                         self->finishEnd(reason);
                 });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reminders/ReminderStore.h"
 #include "shell/ShellPorts.h"
 
 #include <QObject>
@@ -21,12 +22,6 @@ public:
     enum class EndReason { CloseConfirmed, TrayClose, SessionEnd, AppQuit, Signal };
     Q_ENUM(EndReason)
 
-    struct SaveResult {
-        bool ok = true;
-        QString error;
-        QString path; // the data file, for telling the user where
-    };
-
     // The question gets its answer through the callback, now or later; an
     // answer that comes after the program began ending is ignored.
     using Answer = std::function<void(bool ok)>;
@@ -39,7 +34,11 @@ public:
     ShellController(WindowPort& window, TrayPort& tray, QObject* parent = nullptr);
 
     void setQuestion(Question question) { m_question = std::move(question); }
-    void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
+    // The save at the end, and the data file it writes, for telling the user where.
+    void setSaveFunction(SaveFunction save, QString path = QString()) {
+        m_save = std::move(save);
+        m_savePath = std::move(path);
+    }
     void setExitFunction(ExitFunction exit) { m_exit = std::move(exit); }
     void setAboutFunction(std::function<void()> about) { m_about = std::move(about); }
     // Without a notifier (or when it finds no service) the tray's message tells;
@@ -101,6 +100,7 @@ private:
     TrayPort& m_tray;
     Question m_question;
     SaveFunction m_save;
+    QString m_savePath;
     ExitFunction m_exit;
     std::function<void()> m_about;
     QPointer<NotifierPort> m_notifier;

@@ -90,12 +90,14 @@ struct Rig {
             asked = c + u'|' + t;
             pending << a;
         });
-        shell.setSaveFunction([this] {
-            ++saves;
-            if (full)
-                return ShellController::SaveResult{false, "disk full", "/d/foodinfo.dat"};
-            return ShellController::SaveResult{};
-        });
+        shell.setSaveFunction(
+            [this] {
+                ++saves;
+                if (full)
+                    return SaveResult{false, "disk full"};
+                return SaveResult{true, {}};
+            },
+            "/d/foodinfo.dat");
         shell.setExitSaveNotice([this](const QString& text, std::function<void()> done) {
             told << text;
             dismiss = done;
