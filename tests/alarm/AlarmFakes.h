@@ -7,17 +7,17 @@
 #include <QStringList>
 #include <QTest>
 
-// Fakes that write what they are asked to do into one shared log.
+// Fakes that write what they are asked to do into one shared log; the tests
+// emit their signals.
 class FakeChime : public Chime {
 public:
     explicit FakeChime(QStringList* l) : log(l) {}
     void play() override {
-        log->push_back(QStringLiteral("chime"));
+        *log << "chime";
         if (endAtOnce)
-            finish();
+            emit finished();
     }
     void prepare() override { ++prepared; }
-    void finish() { emit finished(); }
     bool endAtOnce = false;
     int prepared = 0;
     QStringList* log;
@@ -29,37 +29,25 @@ public:
     void SetPath(const QString& p) override { m_path = p; }
     // Accepted music sounds at once unless startsLater.
     bool Play() override {
-        log->push_back(QStringLiteral("play"));
-        if (willPlay) {
+        *log << "play";
+        if (willPlay)
             setState(State::Playing);
-            if (!startsLater)
-                emit started();
-        }
+        if (willPlay && !startsLater)
+            emit started();
         return willPlay;
     }
     void Close() override {
-        log->push_back(QStringLiteral("close"));
+        *log << "close";
         setState(State::Closed);
     }
     State currentState() const override { return m_state; }
     QString path() const override { return m_path; }
-    void setState(State s) {
-        m_state = s;
-        emit stateChanged(s);
-    }
+    void setState(State s) { emit stateChanged(m_state = s); }
     void prepare() override { ++prepared; }
-    // Answered by the test, through presenceChecked().
     void checkPresence(const QString& path) override { asked << path; }
-    void startNow() { emit started(); }
-    void failLater() {
-        setState(State::Closed);
-        emit playbackFailed();
-    }
-    bool willPlay = false;
-    bool startsLater = false;
+    bool willPlay = false, startsLater = false;
     int prepared = 0;
-    QStringList asked;
-    QStringList* log;
+    QStringList asked, *log;
     QString m_path;
     State m_state = State::Closed;
 };
@@ -70,14 +58,13 @@ public:
     void present(const AlertBatch& b) override {
         QVERIFY2(!open, "a box presented over an open box");
         open = true;
-        shown.push_back(b);
-        log->push_back(QStringLiteral("box"));
+        *log << "box";
+        shown << b.boxText().replace('\n', ',');
     }
     void dismiss() {
         open = false;
         emit dismissed();
     }
     bool open = false;
-    QVector<AlertBatch> shown;
-    QStringList* log;
+    QStringList shown, *log;
 };

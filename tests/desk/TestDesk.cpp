@@ -46,6 +46,10 @@ struct Rig {
         if (desk.persistence())
             desk.persistence()->setDirtyDelay(20);
     }
+    void pickMusic(const QString& path) {
+        chooserAnswer = path;
+        desk.OnChooseMusic();
+    }
     void choose(const QString& crop) {
         PlantingForm& f = desk.form();
         if (!f.crops().items.contains(crop))
@@ -143,64 +147,53 @@ private slots:
         QCOMPARE(rig.desk.table().row(0).note, QString(89, u'a'));
     }
 
-    // Enabled by a click on a row ripened before the shown second; timed from that second.
-    void nextSeasonButton() {
-        Rig rig;
-        rig.addOwn("满天星", T0 - 3600, 25); // three seasons, ripe
-        rig.addOwn("满天星", T0 + 1, 25);    // ripe at the shown second: not yet
-        rig.desk.OnReminderClick(0);
-        QVERIFY(!rig.desk.isNextSeasonEnabled()); // no tick yet: no countdown
-        rig.tickTo(T0 + 1);
-        QSignalSpy enabled(&rig.desk, &ReminderDesk::nextSeasonEnabled);
-        rig.desk.OnReminderClick(1);
-        rig.desk.OnReminderClick(0);
-        QCOMPARE(enabled, (QList<QVariantList>{{false}, {true}}));
-        rig.desk.OnReminderClick(7); // outside: the button keeps its state
-        QVERIFY(rig.desk.isNextSeasonEnabled());
-        rig.desk.OnReminderClick(0);
-        rig.clock.advance(7);
-        rig.desk.OnNextSeason();
-        QCOMPARE(rig.notes(), "1 2");
-        QCOMPARE(rig.desk.table().row(1).ripe, T0 + 1 + 10 * 3600);
-        QVERIFY(!rig.desk.isNextSeasonEnabled());
-        rig.desk.OnNextSeason(); // a second press needs a new click
-        QCOMPARE(rig.notes(), "1 2");
-    }
-
-    // Whatever happens to the rows between the click and the press, the
-    // reminder clicked is the one that moves on.
-    void nextSeasonMovesTheClickedReminder_data() {
+    // Enabled by a click on a row ripened before the shown second. Whatever
+    // happens to the rows between the click and the press, the reminder
+    // clicked moves on, timed from the shown second; a click outside the rows
+    // keeps the button's state.
+    void nextSeason_data() {
         QTest::addColumn<Change>("change");
-        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("after"); // the button, the rows after the press, the button
         const auto row = [](const char* name, Change change, const char* after) {
             QTest::newRow(name) << change << QString(after);
         };
         row(
-            "the tick removes a", [](Rig& rig) { rig.tickTo(T0 + 10); }, "c1 b2");
+            "the tick removes a", [](Rig& rig) { rig.tickTo(T0 + 10); }, "on c1 b2 off");
         row(
-            "a deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({0}); }, "c1 b2");
+            "sorted, b first", [](Rig& rig) { rig.desk.table().sort(0); }, "on c1 a1 b2 off");
         row(
-            "sorted, b first", [](Rig& rig) { rig.desk.table().sort(0); }, "c1 a1 b2");
+            "b deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({1}); }, "off a1 c1 off");
         row(
-            "b deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({1}); }, "a1 c1");
-        row(
-            "a click below the rows", [](Rig& rig) { rig.desk.OnReminderClick(7); }, "a1 b1 c1");
+            "a click below the rows", [](Rig& rig) { rig.desk.OnReminderClick(7); },
+            "on a1 b1 c1 on");
     }
-    void nextSeasonMovesTheClickedReminder() {
+    void nextSeason() {
         QFETCH(Change, change);
         Rig rig;
+        QSignalSpy enabled(&rig.desk, &ReminderDesk::nextSeasonEnabled);
+        const auto button = [&enabled] {
+            return !enabled.isEmpty() && enabled.last()[0].toBool() ? "on" : "off";
+        };
         for (const char* note : {"a", "b", "c"}) {
             rig.desk.setNote(QString::fromLatin1(note));
             if (*note == 'a')
-                rig.addOwn("牧草", T0 + 5, 8); // one season: the tick removes it
+                rig.addOwn("牧草", T0 + 1, 8); // one season: gone a tick after ripe
             else
-                rig.addOwn("满天星", T0 - 3600, 25);
+                rig.addOwn("满天星", T0 - 3600, 25); // three seasons
         }
+        rig.desk.OnReminderClick(1);
+        QCOMPARE(button(), "off"); // no tick yet: no countdown
         rig.tickTo(T0 + 1);
+        rig.desk.OnReminderClick(0); // ripe at the shown second: not yet
+        QCOMPARE(button(), "off");
         rig.desk.OnReminderClick(1);
         change(rig);
+        const QString before = button();
+        rig.clock.advance(7);
         rig.desk.OnNextSeason();
-        QTEST(rig.notes(), "after");
+        QTEST(QStringList({before, rig.notes(), button()}).join(' '), "after");
+        const ReminderRow& last = rig.desk.table().rows().last();
+        QVERIFY(last.seasonNo == 1 || last.ripe == rig.desk.table().now() + 10 * 3600);
     }
 
     void musicChoiceAndStop() {
@@ -209,38 +202,31 @@ private slots:
             return QStringList{rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()};
         };
         const QString chosen = QStringLiteral("/music/a.mp3");
-        rig.chooserAnswer = chosen;
-        rig.desk.OnChooseMusic();
+        rig.pickMusic(chosen);
         QCOMPARE(music(), QStringList(3, chosen));
         // A path longer than the record holds, or not storable, is refused and changes nothing.
         const QString longest = u'/' + QString(191, QChar(0x6b4c)); // 383 cp936 bytes
-        for (const QString& bad : {longest + u'x', QStringLiteral("/music/\U0001F33Bsong.mp3")}) {
-            rig.chooserAnswer = bad;
-            rig.desk.OnChooseMusic();
-        }
+        rig.pickMusic(longest + u'x');
+        rig.pickMusic(QStringLiteral("/music/\U0001F33Bsong.mp3"));
         QCOMPARE(rig.messages.size(), 2);
         QCOMPARE(music(), QStringList(3, chosen));
-        rig.chooserAnswer = longest;
-        rig.desk.OnChooseMusic();
+        rig.pickMusic(longest);
         QCOMPARE(rig.desk.music(), longest);
-        rig.chooserAnswer.clear(); // cancelling with a choice made clears it
-        rig.desk.OnChooseMusic();
+        rig.pickMusic({}); // cancelling with a choice made clears it
         QCOMPARE(music(), QStringList(3));
         rig.desk.OnPreviewMusic(); // nothing to preview
         QCOMPARE(rig.messages.last(), MusicChoice::noSongText());
-        rig.desk.OnChooseMusic(); // cancelling with none names the default sound
+        rig.pickMusic({}); // cancelling with none names the default sound
         QCOMPARE(rig.desk.musicLabel(), defaultAlarmSoundText());
         // The stop button follows the deck's state, no tick needed; a preview
         // never restarts what plays.
         QSignalSpy stop(&rig.desk, &ReminderDesk::stopMusicEnabled);
-        rig.chooserAnswer = chosen;
-        rig.desk.OnChooseMusic();
+        rig.pickMusic(chosen);
         rig.deck.setState(TuneDeck::State::Playing);
         rig.log.clear();
         rig.desk.OnPreviewMusic();
         rig.desk.OnStopMusic();
-        QCOMPARE(stop.size(), 2);
-        QVERIFY(stop[0][0].toBool() && !stop[1][0].toBool() && !rig.deck.IsActive());
+        QCOMPARE(stop, (QList<QVariantList>{{true}, {false}}));
         QCOMPARE(rig.log, QStringList{"close"});
     }
 
@@ -270,11 +256,9 @@ private slots:
         for (int t = 101; t <= 300; ++t)
             rig.tickTo(T0 + t);
         QCOMPARE(rig.log, QStringList({"play", "chime"}));
-        QCOMPARE(rig.desk.table().row(0).cropName, QStringLiteral("瓶子树"));
         QVERIFY(rig.messages.isEmpty());
         rig.desk.OnDeleteReminder({0});
-        QVERIFY(rig.desk.SaveReminders().ok);
-        QCOMPARE(QFileInfo(path).size(), qint64(512));
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), qint64(512), 20000);
     }
 
     // The stored music is looked at away from this thread; gone, it gives way
@@ -289,9 +273,8 @@ private slots:
             QCOMPARE(rig.deck.asked, QStringList{song});
             emit rig.deck.presenceChecked(song, true);
             QCOMPARE(rig.desk.musicLabel() + rig.deck.path(), song + song);
-            rig.chooserAnswer = other;
             if (chosenFirst)
-                rig.desk.OnChooseMusic();
+                rig.pickMusic(other);
             emit rig.deck.presenceChecked(song, false);
             QCOMPARE(QStringList({rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()}),
                      chosenFirst ? QStringList(3, other) : QStringList({d, QString(), d}));
@@ -321,10 +304,7 @@ private slots:
         QVERIFY(rig.messages.isEmpty());
         QTest::qWait(1);
         QCOMPARE(rig.messages.size(), int(damaged));
-        const QString told =
-            QStringLiteral("数据文件已损坏，已读入其中完整的提醒。\n原文件已另存为：");
-        QVERIFY(!damaged || (rig.messages[0].startsWith(told + path + ".damaged-") &&
-                             rig.messages[0].contains("\n原因：")));
+        QVERIFY(!damaged || rig.messages[0].contains(path + ".damaged-"));
     }
 
     // Told after the tick that failed, once for a streak (the saver's rule), through the desk.
