@@ -35,9 +35,6 @@ private slots:
             "play ! chime / [R] ^ x idle");
         row("music that never tells is closed for the chime", "music slow R ~",
             "play ~ close chime [R] box");
-        row("never a box over a box", "quick music wRw wRw *RR x x x x x x x",
-            "chime [w] x play [R] x chime [w] x chime [w] x close play [R] x chime [w] x "
-            "close play [R,R] x idle");
     }
     void steps() {
         QFETCH(QString, steps);

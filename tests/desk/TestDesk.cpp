@@ -67,13 +67,6 @@ struct Rig {
         clock.set(t);
         desk.OnTimer();
     }
-    QString row(int r) {
-        QStringList out;
-        ReminderTable& t = desk.table();
-        for (int col = 0; col < ReminderTable::ColumnCount; ++col)
-            out << t.data(t.index(r, col)).toString();
-        return out.join(u'|');
-    }
     // Each row's note and season, in display order.
     QString notes() {
         QString out;
@@ -92,59 +85,29 @@ Q_DECLARE_METATYPE(Change)
 class TestDesk : public QObject {
     Q_OBJECT
 private slots:
-    void addRows_data() {
-        QTest::addColumn<QString>("crop");
-        QTest::addColumn<QStringList>("friendForm"); // season, stage, hours, minutes
-        QTest::addColumn<QString>("cells"); // index, crop, plant, ripe, note, countdown, season
-        const auto row = [](const char* name, const char* crop, QStringList friendForm,
-                            const char* cells) {
-            QTest::newRow(name) << QString(crop) << friendForm << QString(cells);
-        };
-        row("own bottle tree", "瓶子树", {},
-            "0|瓶子树|2009-10-01 12:00:00|2009-10-02 13:00:00|东|1天1小时0分0秒成熟|1");
-        row("friend apple second bloom", "苹果", {"1", "0", "0", "30"},
-            "40|苹果|2009-09-30 11:30:00|2009-10-01 17:30:00|东|0天5小时30分0秒成熟|2");
-        row("friend hours out of bounds", "苹果", {"0", "4", "99999999", ""}, "");
-    }
-    // Friend times count from the second the clock shows, not from a later now.
-    void addRows() {
-        QFETCH(QStringList, friendForm);
-        QFETCH(QString, cells);
-        QFETCH(QString, crop);
+    // Friend times count from the second the clock shows, not from a later
+    // now; the note is cut to what the record holds, whole characters only;
+    // a refused form adds nothing.
+    void addReminder() {
         Rig rig;
-        const qint64 shown = rig.clock.now();
-        rig.tickTo(shown);
+        rig.tickTo(T0);
         rig.clock.advance(7);
-        rig.choose(crop);
+        rig.choose("苹果");
         PlantingForm& f = rig.desk.form();
-        f.setPlant(shown);
-        if (!friendForm.isEmpty()) {
-            rig.desk.OnFriendCropClicked(true);
-            f.setSeasonSelection(friendForm[0].toInt());
-            rig.desk.OnSeasonSelChange();
-            f.setStageSelection(friendForm[1].toInt());
-            f.setHoursText(friendForm[2]);
-            f.setMinutesText(friendForm[3]);
-        }
-        rig.desk.setNote(QStringLiteral("东"));
+        rig.desk.OnFriendCropClicked(true);
+        f.setSeasonSelection(1); // the second bloom, at its first stage
+        rig.desk.OnSeasonSelChange();
+        f.setStageSelection(0);
+        f.setHoursText("99999999");
         rig.desk.OnAddReminder();
-        rig.desk.OnAddReminder();
-        if (cells.isEmpty()) { // refused with a message, nothing added
-            QCOMPARE(rig.messages.size(), 2);
-            QCOMPARE(rig.desk.table().count(), 0);
-            return;
-        }
-        QVERIFY(rig.messages.isEmpty());
-        QCOMPARE(rig.desk.table().count(), 2);
-        QCOMPARE(rig.row(1), cells);
-    }
-
-    // Cut to what record 0 holds, whole characters only.
-    void noteCutAtAdd() {
-        Rig rig;
+        QCOMPARE(rig.messages.size(), 1);
+        f.setHoursText("0");
+        f.setMinutesText("30");
         rig.desk.setNote(QString(89, u'a') + QStringLiteral("果果"));
         rig.desk.OnAddReminder();
+        QCOMPARE(rig.desk.table().count(), 1);
         QCOMPARE(rig.desk.table().row(0).note, QString(89, u'a'));
+        QCOMPARE(rig.desk.table().row(0).ripe, at("2009-10-01 17:30:00"));
     }
 
     // Enabled by a click on a row ripened before the shown second. Whatever
@@ -243,7 +206,6 @@ private slots:
             rig.addOwn("瓶子树", T0 + 3600, 25);
             rig.desk.onLeadSelected(3); // 2 minutes
             QTRY_VERIFY_WITH_TIMEOUT(!rig.desk.persistence()->isDirty(), 20000);
-            QCOMPARE(QFileInfo(path).size(), qint64(5 * 128));
             for (int t = 1; t <= 100; ++t)
                 rig.tickTo(T0 + t);
             QCOMPARE(rig.log, QStringList({"chime", "box"}));
@@ -252,11 +214,9 @@ private slots:
         rig.desk.setAlertBoxesWanted(false);
         QCOMPARE(rig.desk.table().count(), 2);
         QCOMPARE(rig.desk.leadSelectorIndex(), 3);
-        QCOMPARE(rig.desk.music() + rig.desk.musicLabel(), defaultAlarmSoundText().repeated(2));
         for (int t = 101; t <= 300; ++t)
             rig.tickTo(T0 + t);
         QCOMPARE(rig.log, QStringList({"play", "chime"}));
-        QVERIFY(rig.messages.isEmpty());
         rig.desk.OnDeleteReminder({0});
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), qint64(512), 20000);
     }
@@ -301,7 +261,6 @@ private slots:
         QVERIFY(!damaged || QFile::resize(path, 600));
         Rig rig(path);
         QTEST((QList<int>{rig.desk.leadMinutes(), rig.desk.leadSelectorIndex()}), "leadAndItem");
-        QVERIFY(rig.messages.isEmpty());
         QTest::qWait(1);
         QCOMPARE(rig.messages.size(), int(damaged));
         QVERIFY(!damaged || rig.messages[0].contains(path + ".damaged-"));
@@ -310,9 +269,7 @@ private slots:
     // Told after the tick that failed, once for a streak (the saver's rule), through the desk.
     void failedSaveIsTold() {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath("not-a-folder"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(QFile(dir.filePath("not-a-folder")).open(QIODevice::WriteOnly));
         Rig rig(dir.filePath("not-a-folder/foodinfo.dat"));
         QVERIFY(!rig.desk.SaveReminders().ok && !rig.desk.SaveReminders().ok);
         QVERIFY(rig.messages.isEmpty());
