@@ -204,6 +204,8 @@ private slots:
         row("failed save: tray close", "full min trayclose", "Ending hidden told x0");
         row("failed save: signal, told", "full close ok sigterm", "Ending shown q1 Signal told x1");
         row("failed save: signal", "full sigterm", "Ending shown Signal");
+        row("failed save: session end, told", "full close ok session",
+            "Ending shown q1 SessionEnd told x1");
         row("failed save: session end", "full session", "Ending shown SessionEnd");
         row("open question, signal, OK", "close sigterm ok", "Ending shown q1 Signal");
         row("ends once", "close ok trayclose sigterm", "Ending shown q1 CloseConfirmed");
