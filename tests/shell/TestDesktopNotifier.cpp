@@ -19,17 +19,13 @@ public:
     int asked = 0;
     QStringList calls; // body, expiry, urgency, first action
 public slots:
-    QStringList GetCapabilities() {
-        ++asked;
-        return caps;
-    }
+    QStringList GetCapabilities() { return ++asked, caps; }
     uint Notify(const QString&, uint, const QString&, const QString&, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int expiry) {
-        calls << QStringLiteral("%1|%2|%3|%4")
-                     .arg(body)
-                     .arg(expiry)
-                     .arg(hints.value("urgency").toInt())
-                     .arg(actions.value(0));
+        const int urgency = hints.value("urgency").toInt();
+        calls << QStringList{body, QString::number(expiry), QString::number(urgency),
+                             actions.value(0)}
+                     .join(u'|');
         if (mode == "refuses")
             sendErrorReply(QDBusError::AccessDenied, "no");
         else if (mode == "silent")
