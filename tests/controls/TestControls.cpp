@@ -121,8 +121,9 @@ private slots:
             return std::pair(img.pixelColor(2, kH / 2), img.pixelColor(5, 26)); // rim, face
         };
         const auto idle = look(""), lit = look("l"), hover = look("h"), focus = look("f");
-        const auto both = look("hf"); // the default look as well, with the focus
-        QVERIFY(hover.first == kHoverRim && both.first == kHoverRim && both.second != hover.second);
+        const auto both = look("hf"); // lit by the focus as well: a warmer face
+        QVERIFY(hover.first == kHoverRim && both.first == kHoverRim &&
+                both.second != hover.second && both.second.blue() < both.second.red());
         QVERIFY(focus.first.blue() > focus.first.red() + 50);
         QVERIFY(lit.second != idle.second && hover.second != idle.second);
         QVERIFY(look("hd") == idle && look("") == idle);
