@@ -105,8 +105,10 @@ private slots:
         QTRY_COMPARE(rig.undelivered, undelivered ? expected : QStringList());
     }
 
-    // Only a click on this program's own notification counts.
+    // Only a click on this program's own notification counts. Without a bus the shell tells
+    // through the tray at once.
     void click() {
+        QVERIFY(!DesktopNotifier(QDBusConnection("nowhere")).notify("Fruitwake", "ripe", true));
         Rig rig;
         rig.notifier->notify("Fruitwake", "ripe", true);
         QTRY_COMPARE(rig.service.calls.size(), 1);
@@ -117,12 +119,6 @@ private slots:
         QTRY_COMPARE(rig.clicks, 1);
         QTest::qWait(50);
         QCOMPARE(rig.clicks, 1);
-    }
-
-    // No bus: the shell tells through the tray at once.
-    void withoutBus() {
-        DesktopNotifier notifier(QDBusConnection(QStringLiteral("nowhere")));
-        QVERIFY(!notifier.notify("Fruitwake", "ripe", true));
     }
 };
 
