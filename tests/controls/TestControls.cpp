@@ -161,21 +161,17 @@ private slots:
         QCOMPARE(box.captionFont().families().value(0), QString(31, u'A'));
     }
 
-    // Over a banded group box: an unnamed caption shows the box, a caption with an id the
-    // window colour, a CInkStatic only its black ink, wrapped and cut at its bottom.
+    // Over a banded group box: an unnamed caption shows the box, a CInkStatic only its black
+    // ink, wrapped and cut at its bottom.
     void captionsOverTheBox() {
         QWidget dialog;
         dialog.resize(300, 200);
-        dialog.setPalette(QPalette(QColor(240, 240, 240)));
         auto* box = new CXPGroupBox(QStringLiteral("控制区域"), &dialog);
         box->setGeometry(0, 0, 300, 200);
         box->SetLook(CXPGroupBox::Look::Banded).SetFillColors(0xE7A27B, 0xF7DFD6);
-        QLabel* labels[] = {new QLabel(QStringLiteral("分钟"), &dialog),
-                            new QLabel(QStringLiteral("小时"), &dialog)};
-        labels[0]->setGeometry(40, 80, 100, 20);
-        labels[1]->setGeometry(40, 110, 100, 20);
-        makeTransparentCaption(labels[0]);
-        keepDefaultBackground(labels[1]);
+        auto* caption = new QLabel(QStringLiteral("分钟"), &dialog);
+        caption->setGeometry(40, 80, 100, 20);
+        makeTransparentCaption(caption);
         const QString markup = QStringLiteral("<b>x</b>");
         auto* ink = new CInkStatic(markup + QStringLiteral(" 一二三四五六七八九十"), &dialog);
         const QFontMetrics fm(ink->font());
@@ -184,12 +180,11 @@ private slots:
         QImage img(dialog.size(), QImage::Format_ARGB32_Premultiplied);
         dialog.render(&img);
         QCOMPARE(img.pixelColor(138, 98), kBody);
-        QCOMPARE(img.pixelColor(138, 128), QColor(240, 240, 240));
         const QRect inked = darkBox(img, QRect(150, 70, 150, 130));
         QVERIFY(g.contains(inked) && darkBox(img, g, 40).isValid());
         QCOMPARE((inked.height() + fm.lineSpacing() - 1) / fm.lineSpacing(), 2);
-        QVERIFY(inked.width() > fm.horizontalAdvance(markup) * 3 / 4); // markup shown as text
-        QCOMPARE(img.pixelColor(g.bottomRight()), kBody);              // no background of its own
+        QCOMPARE(ink->textFormat(), Qt::PlainText);
+        QCOMPARE(img.pixelColor(g.bottomRight()), kBody); // no background of its own
     }
 };
 
