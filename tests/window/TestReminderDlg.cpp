@@ -190,7 +190,10 @@ private slots:
         h.c<QLineEdit>(Id::FriendMinutes)->setText(QStringLiteral("10"));
         h.click(Id::Add);
         h.click(Id::FriendCrop);
+        QComboBox* crop = h.c<QComboBox>(Id::Crop);
+        crop->setCurrentIndex(2); // as a pick through the list, read back at the add
         h.click(Id::Add);
+        QCOMPARE(h.table().row(1).cropName, crop->itemText(2));
         QCOMPARE(h.table().row(0).note + TimeText::format(h.table().row(0).ripe),
                  QStringLiteral("东2009-10-01 12:10:00"));
         h.now += 3600; // the friend's crop has ripened
