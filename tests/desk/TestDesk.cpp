@@ -1,6 +1,5 @@
 #include "alarm/AlarmFakes.h"
 #include "alarm/Clock.h"
-#include "catalogue/TimeText.h"
 #include "desk/MusicChoice.h"
 #include "desk/ReminderDesk.h"
 #include "reminders/PersistenceController.h"
@@ -18,12 +17,7 @@ namespace {
     return true;
 }();
 
-qint64 at(const char* text) {
-    return QDateTime::fromString(QString::fromLatin1(text), u"yyyy-MM-dd HH:mm:ss")
-        .toSecsSinceEpoch();
-}
-
-const qint64 T0 = at("2009-10-01 12:00:00");
+constexpr qint64 T0 = 1'254'369'600; // 2009-10-01 12:00:00 in Shanghai
 
 // The desk with fake sound, boxes and chooser, and a clock the test moves.
 struct Rig {
@@ -107,7 +101,7 @@ private slots:
         rig.desk.OnAddReminder();
         QCOMPARE(rig.desk.table().count(), 1);
         QCOMPARE(rig.desk.table().row(0).note, QString(89, u'a'));
-        QCOMPARE(rig.desk.table().row(0).ripe, at("2009-10-01 17:30:00"));
+        QCOMPARE(rig.desk.table().row(0).ripe, T0 + 5 * 3600 + 30 * 60); // 17:30
     }
 
     // Enabled by a click on a row ripened before the shown second. Whatever
