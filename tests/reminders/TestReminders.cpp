@@ -191,7 +191,6 @@ private slots:
         QTest::newRow("byte after a note's end") << fill(639, 1, 'x') << "D 3 2" + G;
         QTest::newRow("byte after the header") << fill(511, 1, 'x') << "D 3 2" + G;
         // Records no writer makes end the loading; the rows before them are kept.
-        QTest::newRow("zero-filled second record") << fill(512, 128, 0) << "D 1 2" + G;
         QTest::newRow("season 0 in the first record") << fill(408, 1, 0) << "D 0 2" + M + "|";
         QTest::newRow("no name in the third record") << fill(644, 12, 0) << "D 2 2" + G;
         QTest::newRow("instants at the 32-bit ends") << hex(400, "00000080ffffff7f") << "W 3 2" + G;
@@ -212,16 +211,13 @@ private slots:
             QCOMPARE(rows[i].rowId, quint32(i));
     }
 
-    // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
+    // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes
+    // alone, as does one the text ends in (the view stops inside c4ac).
     void codecEdges() {
-        const QString text = QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800);
-        QCOMPARE(Cp936::encode(text), QByteArray("a?b x? a?b ?"));
-        QCOMPARE(Cp936::encodedLength(text), 12);
-        bool clean = true;
-        const QByteArray bytes = QByteArray::fromHex("ff61812062c4ac"); // view ends inside c4ac
-        QCOMPARE(Cp936::decode(QByteArrayView(bytes).first(6), &clean),
+        QCOMPARE(Cp936::encode(QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800)),
+                 QByteArray("a?b x? a?b ?"));
+        QCOMPARE(Cp936::decode(QByteArrayView(QByteArray::fromHex("ff61812062c4ac")).first(6)),
                  QString::fromUtf16(u"\uFFFDa\uFFFD b\uFFFD"));
-        QVERIFY(!clean);
     }
 
     // A damaged file stays whole under a new name beside itself (behind a link too) without a
@@ -286,22 +282,17 @@ private slots:
     }
 
     // A full disk (EFBIG past 4 KiB, even for root) is told once per streak and keeps the old
-    // file whole; the next save point or the retry writes it and tells the recovery, even when
-    // the state went back to what the file holds meanwhile.
-    void faultThenRecovery_data() {
-        QTest::addColumn<bool>("byRetry");
-        QTest::newRow("next save point") << false;
-        QTest::newRow("retry") << true;
-    }
+    // file whole; the next save point (first streak) or the retry (second) writes it and tells
+    // the recovery, even when the state went back to what the file holds meanwhile.
     void faultThenRecovery() {
-        QFETCH(bool, byRetry);
         QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
         QSignalSpy recovered(&*m_saver, &PersistenceController::saveRecovered);
-        m_saver->setRetryDelay(byRetry ? 10 : PersistenceController::kRetryMs);
         rlimit normal{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
         const rlimit small{4096, normal.rlim_max};
         for (int streak = 1; streak <= 2; ++streak) {
+            const bool byRetry = streak == 2;
+            m_saver->setRetryDelay(byRetry ? 10 : PersistenceController::kRetryMs);
             m_state = sample(streak);
             QVERIFY(m_saver->saveNow().ok);
             m_state = sample(200);
