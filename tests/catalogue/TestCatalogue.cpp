@@ -56,41 +56,37 @@ private slots:
             QCOMPARE(ResolveCrop(index, name).name, expected);
     }
 
+    // The time left as typed ("hours|minutes"), counted from 2009-10-01 12:00 unless given.
     void friendCrop_data() {
         QTest::addColumn<qint64>("reference");
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("stage");
         QTest::addColumn<int>("season");
         QTest::addColumn<QString>("result"); // "ripe|plant|season number", or "refused"
-        const auto row = [](const char* tag, const char* h, const char* m, int stage, int season,
-                            const char* result, qint64 ref = 1254369600 /* 2009-10-01 12:00 */) {
-            QTest::newRow(tag) << ref << QString(h) << QString(m) << stage << season
-                               << QString(result);
+        const auto row = [](const char* typed, int stage, int season, const char* result,
+                            qint64 ref = 1254369600) {
+            QTest::newRow(typed) << ref << QString(typed) << stage << season << QString(result);
         };
-        row("ripe stage", "0", "30", 4, 0, "2009-10-01 12:30:00|2009-09-30 15:30:00|1");
-        row("bloom stage", "0", "30", 3, 0, "2009-10-01 17:30:00|2009-09-30 20:30:00|1");
-        row("second season bloom", "0", "30", 0, 1, "2009-10-01 17:30:00|2009-09-30 11:30:00|2");
-        row("empty fields", "", "", 4, 0, "2009-10-01 12:00:00|2009-09-30 15:00:00|1");
-        row("trailing junk", "1.9", "0x", 4, 0, "2009-10-01 13:00:00|2009-09-30 16:00:00|1");
-        row("largest", "999", "9999", 4, 0, "2009-11-19 01:39:00|2009-11-18 04:39:00|1");
-        for (auto [h, m] : {std::pair("-1", "0"),
-                            {"1000", "0"},
-                            {"99999999999999999999", "0"},
-                            {"0", "-5"},
-                            {"0", "10000"}})
-            row(qPrintable(QStringLiteral("%1 h %2 min").arg(h, m)), h, m, 4, 0, "refused");
-        row("planted before 1970", "0", "0", 4, 0, "refused", 3600);
-        row("ripe after 2038", "0", "0", 0, 0, "refused", TimeText::kMaxStorable - 60);
+        row(" +1.9|30x", 4, 0, "2009-10-01 13:30:00|2009-09-30 16:30:00|1"); // ripe; junk after
+        row("|30", 3, 0, "2009-10-01 17:30:00|2009-09-30 20:30:00|1");       // bloom; hours empty
+        row("0|30", 0, 1, "2009-10-01 17:30:00|2009-09-30 11:30:00|2");      // second season bloom
+        row("999|9999", 4, 0, "2009-11-19 01:39:00|2009-11-18 04:39:00|1");  // the largest
+        row("-1|0", 4, 0, "refused");
+        row("1000|0", 4, 0, "refused");
+        row("99999999999999999999|0", 4, 0, "refused");
+        row("0|-5", 4, 0, "refused");
+        row("0|10000", 4, 0, "refused");
+        row("0|0", 4, 0, "refused", 3600);                        // planted before 1970
+        row("0|1", 0, 0, "refused", TimeText::kMaxStorable - 60); // ripe after 2038
     }
     void friendCrop() {
         QFETCH(qint64, reference);
-        QFETCH(QString, hours);
-        QFETCH(QString, minutes);
+        QFETCH(QString, typed);
         QFETCH(int, stage);
         QFETCH(int, season);
-        const Schedule::FriendTimes t = Schedule::FriendCropTimes(
-            reference, hours, minutes, 40, QStringLiteral("苹果"), stage, season);
+        const Schedule::FriendTimes t =
+            Schedule::FriendCropTimes(reference, typed.section(u'|', 0, 0), typed.section(u'|', 1),
+                                      40, QStringLiteral("苹果"), stage, season);
         const QStringList times{TimeText::format(t.ripe), TimeText::format(t.plant)};
         QCOMPARE(t.error.isEmpty(), t.ok);
         QTEST(t.ok ? times.join(u'|') + u'|' + QString::number(t.seasonNo) : "refused", "result");
