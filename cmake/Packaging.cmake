@@ -19,12 +19,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links are found by dpkg-shlibdeps; the plug-ins it
-# loads at run time (platform windows, sound through GStreamer) and Qt's own
-# Chinese texts are named here. xcb is the platform it can always fall back
-# to; users who ask Qt for Wayland (QT_QPA_PLATFORM=wayland) get its plug-in.
+# loads at run time (platform windows) and Qt's own Chinese texts are named
+# here. Sound goes through Qt's FFmpeg back end, part of libqt6multimedia6.
+# xcb is the platform it can always fall back to; users who ask Qt for
+# Wayland (QT_QPA_PLATFORM=wayland) get its plug-in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-wayland")
 
 # The manual page, the copyright file and the changelog take the version, the

@@ -6,9 +6,8 @@ set -uo pipefail
 build=${1:-build-bench}
 probe=$build/bench/app_probe
 bin=$build/src/app/fruitwake
-for f in "$probe" "$bin"; do
-  [ -x "$f" ] || { echo "app.sh: $f is missing" >&2; exit 1; }
-done
+. "$(dirname "$0")/figures.bash"
+need_programs "$probe" "$bin"
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -24,18 +23,6 @@ cleanup() {
 trap cleanup EXIT
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run QT_LOGGING_RULES='qt.multimedia.*=false'
-
-# figure <name> <value> <op> <limit>; limit "-" for a figure without a target.
-figure() {
-  if [ "$4" = - ]; then
-    echo "$1 $2 target- -"
-  else
-    awk -v n="$1" -v v="$2" -v op="$3" -v l="$4" \
-      'BEGIN { ok = (op == "<=") ? (v + 0 <= l + 0) : (v + 0 >= l + 0);
-               printf "%s %s target%s%s %s\n", n, v, op, l, ok ? "OK" : "MISS" }'
-  fi
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 data() { # data <n>: a data home with n reminders
   local d=$work/data$1
@@ -103,9 +90,7 @@ figure app.startup_stall_100k_half_expired_ms "$(printf '%s\n' "${stalls[@]}" | 
 # BENCH_QUICK=1 measures over 30 s instead of 120 s.
 idle=120
 [ "${BENCH_QUICK:-0}" = 1 ] && idle=30
-for tool in Xvfb openbox trayer xdotool xwininfo; do
-  command -v $tool >/dev/null || { echo "app.sh: $tool is not installed" >&2; exit 1; }
-done
+need_tools Xvfb openbox trayer xdotool xwininfo
 shown_data=$(data 10000)
 hidden_data=$work/hidden10000
 cp -r "$shown_data" "$hidden_data"

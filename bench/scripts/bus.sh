@@ -8,20 +8,13 @@ set -uo pipefail
 build=${1:-build-bench}
 here=$(cd "$(dirname "$0")" && pwd)
 e2e=$here/../../tests/e2e
-for f in "$build/bench/sound_probe" "$build/src/app/fruitwake"; do
-  [ -x "$f" ] || { echo "bus.sh: $f is missing" >&2; exit 1; }
-done
-for t in dbus-run-session Xvfb openbox; do
-  command -v $t >/dev/null || { echo "bus.sh: $t is not installed" >&2; exit 1; }
-done
+. "$(dirname "$0")/figures.bash"
+need_programs "$build/bench/sound_probe" "$build/src/app/fruitwake"
+need_tools dbus-run-session Xvfb openbox
 [ -n "${FW_BENCH_BUS:-}" ] || exec env FW_BENCH_BUS=1 dbus-run-session -- bash "$0" "$@"
 probe=$(realpath "$build/bench/sound_probe") bin=$(realpath "$build/src/app/fruitwake")
-# Our parent is dbus-run-session; the bus daemon is its other child.
-bus=
-for p in /proc/[0-9]*; do
-  read -r pid comm _ ppid _ <"$p/stat" 2>/dev/null || continue
-  [ "$ppid" = "$PPID" ] && [ "$comm" = "(dbus-daemon)" ] && bus=$pid
-done
+. "$e2e/harness.sh"
+bus=$(private_bus_daemon)
 [ -n "$bus" ] || { echo "bus.sh: the private bus daemon was not found" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'kill -CONT $bus; kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
@@ -54,5 +47,4 @@ stall() {
 
 stalls=$(for run in 1 2 3; do stall $run; done)
 echo "bus.sh: stalls (ms):" $stalls >&2
-awk -v v="$(sort -n <<<"$stalls" | tail -n1)" \
-  'BEGIN { printf "bus.stall_bus_stopped_ms %s target<=250 %s\n", v, (v != "" && v + 0 <= 250) ? "OK" : "MISS" }'
+figure bus.stall_bus_stopped_ms "$(worst <<<"$stalls")" "<=" 250

@@ -6,8 +6,9 @@ build=${1:-build-bench}
 prog=$build/bench/leak_ticks
 ticks=100000
 [ "${BENCH_QUICK:-0}" = 1 ] && ticks=20000
-command -v valgrind >/dev/null || { echo "leak.sh: valgrind is not installed" >&2; exit 1; }
-[ -x "$prog" ] || { echo "leak.sh: $prog is missing" >&2; exit 1; }
+. "$(dirname "$0")/figures.bash"
+need_tools valgrind
+need_programs "$prog"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if ! valgrind --leak-check=full --log-file="$log" "$prog" "$ticks" >&2; then
@@ -19,5 +20,4 @@ grep -q 'All heap blocks were freed' "$log" && lost=0
 [ -n "$lost" ] || { echo "leak.sh: no leak summary" >&2; cat "$log" >&2; exit 1; }
 grep -E 'definitely lost|indirectly lost|possibly lost|ERROR SUMMARY' "$log" | sed 's/^==[0-9]*== */  /' >&2
 label=$((ticks / 1000))k
-awk -v n="leak.ticks_${label}_definitely_lost_bytes" -v v="$lost" \
-  'BEGIN { printf "%s %d target<=0 %s\n", n, v, v <= 0 ? "OK" : "MISS" }'
+figure "leak.ticks_${label}_definitely_lost_bytes" "$lost" "<=" 0

@@ -19,12 +19,9 @@ set -uo pipefail
 build=${1:-build-bench}
 here=$(cd "$(dirname "$0")" && pwd)
 e2e=$here/../../tests/e2e
-for f in "$build/bench/sound_probe" "$build/src/app/fruitwake"; do
-  [ -x "$f" ] || { echo "sound.sh: $f is missing" >&2; exit 1; }
-done
-for t in pulseaudio pipewire pipewire-pulse wireplumber pactl parecord dbus-run-session; do
-  command -v $t >/dev/null || { echo "sound.sh: $t is not installed" >&2; exit 1; }
-done
+. "$(dirname "$0")/figures.bash"
+need_programs "$build/bench/sound_probe" "$build/src/app/fruitwake"
+need_tools pulseaudio pipewire pipewire-pulse wireplumber pactl parecord dbus-run-session
 # PipeWire wants a session bus of its own.
 [ -n "${FW_SOUND_BUS:-}" ] || exec env FW_SOUND_BUS=1 dbus-run-session -- bash "$0" "$@"
 probe=$(realpath "$build/bench/sound_probe") bin=$(realpath "$build/src/app/fruitwake")
@@ -41,10 +38,6 @@ trap cleanup EXIT
 . "$e2e/private_audio.sh"
 export HOME=$work QT_LOGGING_RULES='qt.multimedia.*=false' QT_QPA_PLATFORM=offscreen
 
-figure() { # figure <name> <value> <limit>: lower is better
-  awk -v n="$1" -v v="$2" -v l="$3" \
-    'BEGIN { printf "%s %s target<=%s %s\n", n, v, l, (v + 0 <= l + 0) ? "OK" : "MISS" }'
-}
 vcs() { cat /proc/$1/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }'; }
 
 mp3_lead=$(/usr/bin/python3 "$here/tune.py" "$work") || exit 1
@@ -78,7 +71,7 @@ onsets() {
   echo "sound.sh: $1 $2 onsets (ms):" $all >&2
   figure "sound.${2}_onset_${1}_ms" \
     "$(awk 'NR == 1 || $1 + 0 > m { m = $1 + 0 } $1 == "none" { miss = 1 } END { print miss ? 9999 : m }' <<<"$all")" \
-    $([ "$2" = chime ] && echo 50 || echo 100)
+    "<=" $([ "$2" = chime ] && echo 50 || echo 100)
 }
 
 # restart: a chime, the server restarted, a chime through the new server;
@@ -133,13 +126,13 @@ for server in pulse pipewire; do
   onsets $server wav "$work/tune.wav" 0
   onsets $server mp3 "$work/tune.mp3" "$mp3_lead"
   onsets $server chime - 0
-  figure "sound.wakeups_after_sounds_${server}_per_min" "$(sort -g "$work/wakeups" | tail -n1)" 1
+  figure "sound.wakeups_after_sounds_${server}_per_min" "$(worst <"$work/wakeups")" "<=" 1
   if [ $server = pulse ]; then
     restart || { echo "sound.sh: PulseAudio did not start again" >&2; exit 1; }
-    figure sound.chime_onset_after_restart_pulse_ms "${onset/none/9999}" 50
+    figure sound.chime_onset_after_restart_pulse_ms "${onset/none/9999}" "<=" 50
     stalls=$(for run in 1 2 3; do stall $run; done)
     echo "sound.sh: stalls (ms):" $stalls >&2
-    figure sound.stall_pulse_stopped_ms "$(sort -n <<<"$stalls" | tail -n1)" 250
+    figure sound.stall_pulse_stopped_ms "$(worst <<<"$stalls")" "<=" 250
   fi
   for p in $audio_pids; do kill "$p"; done 2>/dev/null
   wait $audio_pids 2>/dev/null

@@ -7,21 +7,14 @@ set -uo pipefail
 build=${1:-build-bench}
 probe=$build/bench/app_probe
 bin=$build/src/app/fruitwake
-for f in "$probe" "$bin"; do
-  [ -x "$f" ] || { echo "store.sh: $f is missing" >&2; exit 1; }
-done
+. "$(dirname "$0")/figures.bash"
+need_programs "$probe" "$bin"
 work=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run QT_LOGGING_RULES='qt.multimedia.*=false' QT_QPA_PLATFORM=offscreen
 
-figure() { # figure <name> <value> <limit>: at most limit
-  awk -v n="$1" -v v="$2" -v l="$3" \
-    'BEGIN { printf "%s %s target<=%s %s\n", n, v, l, (v != "" && v + 0 <= l + 0) ? "OK" : "MISS" }'
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 sparse() { # sparse <data home>: two reminders, a count of 16,000,000 and the length to match
   rm -rf "$1" && mkdir -p "$1"
@@ -54,6 +47,6 @@ for run in 1 2 3; do
   wait $pid 2>/dev/null
   pid=
 done
-figure store.sparse_16m_startup_ms "$(printf '%s\n' "${starts[@]}" | median)" 2000
-figure store.sparse_16m_peak_rss_mb "$(printf '%s\n' "${peaks[@]}" | median)" 150
-figure store.sparse_16m_sigterm_ms "$(printf '%s\n' "${terms[@]}" | median)" 2000
+figure store.sparse_16m_startup_ms "$(printf '%s\n' "${starts[@]}" | median)" "<=" 2000
+figure store.sparse_16m_peak_rss_mb "$(printf '%s\n' "${peaks[@]}" | median)" "<=" 150
+figure store.sparse_16m_sigterm_ms "$(printf '%s\n' "${terms[@]}" | median)" "<=" 2000

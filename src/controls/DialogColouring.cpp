@@ -11,14 +11,3 @@ void makeTransparentCaption(QWidget* widget) {
     pal.setColor(QPalette::Window, Qt::transparent);
     widget->setPalette(pal);
 }
-
-void keepDefaultBackground(QWidget* widget) {
-    if (!widget)
-        return;
-    QPalette pal = widget->palette();
-    const QWidget* window = widget->window();
-    pal.setColor(QPalette::Window, (window ? window : widget)->palette().color(QPalette::Window));
-    widget->setPalette(pal);
-    widget->setBackgroundRole(QPalette::Window);
-    widget->setAutoFillBackground(true);
-}

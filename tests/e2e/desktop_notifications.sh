@@ -4,25 +4,21 @@
 # stays until dismissed, and a click on it brings the window forward.
 set -uo pipefail
 bin=$1 tool=$2 here=$(dirname "$0")
-skip() { echo "SKIP: $*"; exit 77; }
-for t in openbox xdotool xwininfo dbus-run-session dbus-send; do
-  command -v $t >/dev/null || skip "$t is not installed"
-done
-/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"
-[ -n "${FW_PRIVATE_BUS:-}" ] || FW_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+. "$here/harness.sh"
+need_tools openbox xdotool xwininfo dbus-run-session dbus-send
+need_python_bus
+on_private_bus "$@"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; sleep 0.2; kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*"; echo "--- program's stderr"; cat "$work/stderr"
   echo "--- notifications"; cat "$work/notes" 2>/dev/null; exit 1
 }
-wait_for() { for _ in $(seq 150); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
 . "$here/private_x.sh"
 start_x 1024x768
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
+private_homes
 openbox --sm-disable &
 /usr/bin/python3 "$here/fake_notifications.py" "$work/notes" markup >"$work/ready" &
 wait_for 'grep -q ready "$work/ready"' || fail "the fake notification service did not start"

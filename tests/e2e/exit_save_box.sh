@@ -7,12 +7,12 @@ bin=$1 tool=$2
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/private_x.sh"
-for t in openbox xdotool xwininfo; do command -v $t >/dev/null || { echo "SKIP: no $t"; exit 77; }; done
+. "$(dirname "$0")/harness.sh"
+need_tools openbox xdotool xwininfo
 start_x 1024x768
 openbox --sm-disable >/dev/null 2>&1 & sleep 1
-export QT_QPA_PLATFORM=xcb HOME=$work/home XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+export QT_QPA_PLATFORM=xcb
+private_homes
 fail() { echo "FAIL: $*"; exit 1; }
 find_win() { for _ in $(seq 100); do w=$(xdotool search --name "$1" 2>/dev/null | tail -n1); [ -n "$w" ] && { echo "$w"; return; }; sleep 0.1; done; }
 boxes() { xwininfo -root -tree | grep -c '"Fruitwake": ('; }

@@ -5,9 +5,9 @@ set -euo pipefail
 bin=$1 tool=$2
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run TZ=Asia/Shanghai
-mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+. "$(dirname "$0")/harness.sh"
+export QT_QPA_PLATFORM=offscreen TZ=Asia/Shanghai
+private_homes
 fail() { echo "FAIL: $*"; exit 1; }
 
 for sig in TERM INT HUP; do

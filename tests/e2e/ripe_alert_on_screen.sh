@@ -9,9 +9,9 @@ fake=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 # The suite may run with the offscreen platform; this test needs the real X server.
-export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+. "$(dirname "$0")/harness.sh"
+export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
+private_homes
 fail() { echo "FAIL: $*"; exit 1; }
 
 # 2009-10-01 21:25:00 in UTC+8.

@@ -5,19 +5,16 @@
 # comes back is used again, and one there at start is used.
 set -uo pipefail
 bin=$1
-skip() { echo "SKIP: $*"; exit 77; }
-for t in openbox xdotool xprop xwininfo gdbus dbus-run-session; do
-  command -v $t >/dev/null || skip "$t is not installed"
-done
-/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"
-[ -n "${FW_PRIVATE_BUS:-}" ] || FW_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+. "$(dirname "$0")/harness.sh"
+need_tools openbox xdotool xprop xwininfo gdbus dbus-run-session
+need_python_bus
+on_private_bus "$@"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 . "$(dirname "$0")/private_x.sh"
 start_x 1024x768
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai NO_AT_BRIDGE=1
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+private_homes
 openbox --sm-disable >/dev/null 2>&1 &
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && break; sleep 0.1; done
 failures=0

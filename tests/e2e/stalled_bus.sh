@@ -4,16 +4,11 @@
 # box comes on time, and SIGTERM still saves and ends the program.
 set -uo pipefail
 bin=$1 tool=$2 here=$(dirname "$0")
-skip() { echo "SKIP: $*"; exit 77; }
-for t in openbox xwininfo dbus-run-session; do command -v $t >/dev/null || skip "$t is not installed"; done
-/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"
-[ -n "${FW_PRIVATE_BUS:-}" ] || FW_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-# Our parent is dbus-run-session; the bus daemon is its other child.
-bus=
-for p in /proc/[0-9]*; do
-  read -r pid comm _ ppid _ <"$p/stat" 2>/dev/null || continue
-  [ "$ppid" = "$PPID" ] && [ "$comm" = "(dbus-daemon)" ] && bus=$pid
-done
+. "$here/harness.sh"
+need_tools openbox xwininfo dbus-run-session
+need_python_bus
+on_private_bus "$@"
+bus=$(private_bus_daemon)
 [ -n "$bus" ] || skip "the private bus daemon was not found"
 work=$(mktemp -d)
 trap 'kill -CONT $bus; kill $(jobs -p) 2>/dev/null; sleep 0.2; kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
@@ -23,9 +18,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 . "$here/private_x.sh"
 start_x 1024x768
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"; chmod 700 "$XDG_RUNTIME_DIR"
-file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+private_homes
 openbox --sm-disable &
 /usr/bin/python3 "$here/fake_notifications.py" "$work/notes" >"$work/ready" &
 for _ in $(seq 100); do grep -q ready "$work/ready" && break; sleep 0.1; done

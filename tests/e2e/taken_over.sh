@@ -9,11 +9,11 @@ bin=$1 tool=$2
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/private_x.sh"
-command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
+. "$(dirname "$0")/harness.sh"
+need_tools xdotool
 start_x 1280x1024
-export QT_QPA_PLATFORM=xcb HOME=$work/home XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run TZ=Asia/Shanghai
-mkdir -p "$HOME" "$XDG_DATA_HOME/fruitwake" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-file=$XDG_DATA_HOME/fruitwake/foodinfo.dat
+export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
+private_homes
 fail() { echo "FAIL: $*"; exit 1; }
 ends() { timeout "$2" tail --pid="$1" -f /dev/null; }
 rows() { "$tool" dump "$file" | head -n1 | cut -d' ' -f2; }
