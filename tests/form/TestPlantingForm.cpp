@@ -33,6 +33,16 @@ QString panel(const PlantingForm& f) {
 
 class TestPlantingForm : public QObject {
     Q_OBJECT
+    // Ticking "friend" puts "0" and "30" over what was typed and enables the friend fields
+    // instead of the picker; unticking clears them.
+    void friendToggle(PlantingForm& f, bool on) {
+        f.setHoursText("-3.5");
+        f.setMinutesText("x");
+        f.OnFriendCropClicked(on);
+        QCOMPARE(f.hoursText() + u'|' + f.minutesText(), on ? "0|30" : "|");
+        QCOMPARE(f.friendFieldsEnabled() && !f.pickerEnabled() && f.friendMode(), on);
+    }
+
 private slots:
     void init() { setZone("Asia/Shanghai"); }
 
@@ -40,7 +50,7 @@ private slots:
     // appending, and the panel follows; friend mode stays as it was.
     void radioSwitching() {
         PlantingForm f;
-        f.OnFriendCropClicked(true);
+        friendToggle(f, true);
         choose(f, "路易十四", 1000);
         QCOMPARE(f.seasons().items.mid(7), (QStringList{"第八季", "第九季"})); // of nine
         f.setSeasonSelection(8);
@@ -56,20 +66,7 @@ private slots:
             QCOMPARE(f.stages(), (ChoiceList{{"发芽", "小叶子", "大叶子", "开花", "成熟"}, 4}));
         }
         QVERIFY(f.friendMode());
-    }
-
-    // Ticking puts "0" and "30" over what was typed and enables the friend fields instead
-    // of the picker; unticking clears them.
-    void friendToggle() {
-        PlantingForm f;
-        for (bool on : {true, false}) {
-            f.setHoursText("-3.5");
-            f.setMinutesText("x");
-            f.OnFriendCropClicked(on);
-            QCOMPARE((QStringList{f.hoursText(), f.minutesText()}),
-                     (on ? QStringList{"0", "30"} : QStringList{"", ""}));
-            QCOMPARE(f.friendFieldsEnabled() && !f.pickerEnabled(), on);
-        }
+        friendToggle(f, false);
     }
 
     // The picker, moved after the crop choice, drives the panel. Times read as local wall
