@@ -15,23 +15,19 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() >= 4 && args[1] == QLatin1String("write")) {
+    const QString command = args.value(1);
+    QFile f(args.value(2));
+    if (command == "write" && args.size() >= 4) {
         StoreState st;
-        const qint64 ripe = args[3].toLongLong();
-        const int count = args.size() >= 5 ? args[4].toInt() : 1;
         st.musicPath = args.value(6);
-        const QString crop = QStringLiteral("牧草");
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < (args.size() >= 5 ? args[4].toInt() : 1); ++i) {
             const QString note = args.size() >= 6 ? args[5] : QStringLiteral("e2e %1").arg(i);
-            st.rows << ReminderRow{0, crop, ripe + i - 28800, ripe + i, note, 1, 0};
+            const qint64 ripe = args[3].toLongLong() + i;
+            st.rows << ReminderRow{0, QStringLiteral("牧草"), ripe - 28800, ripe, note, 1, 0};
         }
-        QFile f(args[2]);
-        if (!f.open(QIODevice::WriteOnly) || f.write(ReminderImage::encode(st)) < 0)
-            return 2;
-        return 0;
+        return f.open(QIODevice::WriteOnly) && f.write(ReminderImage::encode(st)) >= 0 ? 0 : 2;
     }
-    if (args.size() >= 3 && args[1] == QLatin1String("dump")) {
-        QFile f(args[2]);
+    if (command == "dump" && args.size() >= 3) {
         if (!f.open(QIODevice::ReadOnly))
             return 2;
         const LoadResult r = ReminderImage::decode(f.readAll());
@@ -42,7 +38,7 @@ int main(int argc, char** argv) {
                         static_cast<long long>(row.ripe), row.note.toUtf8().constData());
         return 0;
     }
-    if (args.size() >= 3 && args[1] == QLatin1String("lock")) {
+    if (command == "lock" && args.size() >= 3) {
         // As an older Fruitwake left it beside the data; a kill leaves it stale.
         QLockFile lock(args[2]);
         if (!lock.tryLock(0))

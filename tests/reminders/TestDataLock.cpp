@@ -1,7 +1,7 @@
 #include "reminders/DataLock.h"
 
 #include <QtTest>
-#include <memory>
+#include <optional>
 
 class TestDataLock : public QObject {
     Q_OBJECT
@@ -24,21 +24,17 @@ private slots:
         QTemporaryDir dir;
         const QString data = dir.filePath("data"), lockFile = data + "/fruitwake.lock";
         QVERIFY(QDir().mkpath(data) && QFile::link(data, dir.filePath("link")));
-        std::unique_ptr<DataLock> other;
+        std::optional<DataLock> other;
         QLockFile older(lockFile);
-        if (before == "ended" || before == "held") {
-            other = std::make_unique<DataLock>(data);
-            QCOMPARE(other->acquire(), DataLock::Result::Held);
-            if (before == "ended")
-                other.reset();
-        } else if (before == "older") {
-            QVERIFY(older.tryLock(0));
-        } else if (before == "left") {
-            QFile left(lockFile);
-            QVERIFY(left.open(QIODevice::WriteOnly) && left.write("999999999\nfruitwake\nhost\n"));
-        } else if (before == "folder") {
-            QVERIFY(QDir().mkpath(lockFile));
-        }
+        QFile left(lockFile);
+        if (before == "ended" || before == "held")
+            QCOMPARE(other.emplace(data).acquire(), DataLock::Result::Held);
+        if (before == "ended")
+            other.reset();
+        QVERIFY(before != "older" || older.tryLock(0));
+        QVERIFY(before != "left" || (left.open(QIODevice::WriteOnly) &&
+                                     left.write("999999999\nfruitwake\nhost\n") && left.flush()));
+        QVERIFY(before != "folder" || QDir().mkpath(lockFile));
         DataLock lock(dir.filePath("link/../link"));
         QTEST(int(lock.acquire()), "result");
         QCOMPARE(lock.path(), QFileInfo(lockFile).canonicalFilePath());

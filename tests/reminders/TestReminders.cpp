@@ -3,7 +3,6 @@
 #include "reminders/PersistenceController.h"
 
 #include <QtTest>
-#include <climits>
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -32,7 +31,7 @@ LoadResult decodeExact(const QByteArray& bytes) {
 }
 
 QString& fieldOf(StoreState& s, int field) {
-    QString* const at[] = {&s.musicPath, &s.rows[0].cropName, &s.rows[0].note, &s.rows[1].note};
+    QString* const at[] = {&s.musicPath, &s.rows[0].cropName, &s.rows[0].note};
     return *at[field];
 }
 
@@ -40,11 +39,6 @@ QString& fieldOf(StoreState& s, int field) {
 QByteArray read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.read(1 << 20) : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
 // Takes at most `chunk` bytes per write and fails once `room` bytes are in.
@@ -90,6 +84,14 @@ class TestReminders : public QObject {
     StoreState m_state; // what the saver's snapshot takes
     std::optional<ReminderStore> m_store;
     std::optional<PersistenceController> m_saver;
+    int m_saves = 0;
+
+    // Ticks up to the next periodic save point; the saves so far.
+    int period() {
+        for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
+            m_saver->onTick();
+        return m_saves;
+    }
 
 private slots:
     void init() {
@@ -99,59 +101,44 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
         m_path = ReminderStore::defaultPath();
         m_state = {};
+        m_saves = 0;
         m_store.emplace(m_path);
         m_store->setNowSource([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
         m_saver.emplace([this] { return m_state; }, *m_store);
+        connect(&*m_saver, &PersistenceController::saved, this, [this] { ++m_saves; });
     }
 
-    // Record 0 shares its slot with the header; instants beyond 32 bits are clamped; an empty
-    // table still gets one record's room and counts 0 records.
-    void goldenImage_data() {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<QByteArray>("image");
-        QByteArray two(640, '\0'), none(512, '\0');
-        for (QByteArray* b : {&two, &none})
-            b->replace(0, 12, QByteArray::fromHex("c4acc8cfcce1d0d1c9f9d2f4"));
-        none.replace(500, 8, QByteArray::fromHex("0300000000000000"));
+    // Record 0 shares its slot with the header; instants beyond 32 bits are clamped.
+    void goldenImage() {
+        QByteArray two(640, '\0');
+        two.replace(0, 12, QByteArray::fromHex("c4acc8cfcce1d0d1c9f9d2f4"));
         two.replace(388, 4, QByteArray::fromHex("c4c1b2dd"));
         two.replace(400, 13, QByteArray::fromHex("2c3dc44aacadc44a01d5c5c8fd"));
         two.replace(500, 18, QByteArray::fromHex("030000000200000000000000f9ffffff6180"));
         two.replace(528, 9, QByteArray::fromHex("fbffffffffffff7fc8"));
         two.replace(537, 102, QByteArray(102, 'n'));
-        QTest::newRow("two records") << 2 << two;
-        QTest::newRow("empty table") << 0 << none;
-    }
-    void goldenImage() {
-        QFETCH(int, rows);
-        QFETCH(QByteArray, image);
         StoreState s{QStringLiteral("默认提醒声音"), 3, {}};
         s.rows << ReminderRow{0, QStringLiteral("牧草"), 1254374700, 1254403500, "张三", 1, 0}
                << ReminderRow{-7, "a€", -5, qint64(1) << 33, QString(110, u'n'), 456, 0};
-        s.rows.resize(rows);
-        QCOMPARE(encode(s).toHex(), image.toHex());
-        const LoadResult back = decodeExact(image);
-        QCOMPARE(back.status, LoadStatus::Whole);
-        QCOMPARE(back.state.rows.size(), rows);
+        QCOMPARE(encode(s).toHex(), two.toHex());
+        const LoadResult back = decodeExact(two);
         // A signed crop position, the season's low byte unsigned.
-        QVERIFY(!rows ||
-                (back.state.rows[1].cropIndex == -7 && back.state.rows[1].seasonNo == 200));
+        QVERIFY(back.status == LoadStatus::Whole && back.state.rows.size() == 2 &&
+                back.state.rows[1].cropIndex == -7 && back.state.rows[1].seasonNo == 200);
     }
 
-    // Texts are cut between characters, leaving their zero; the note edit agrees.
+    // Texts are cut between characters, leaving their zero; the note edit agrees. (Record 1's
+    // note is cut in the golden image.)
     void textLimits_data() {
-        QTest::addColumn<int>("field"); // 0 music, 1 name, 2 note of record 0, 3 note of record 1
+        QTest::addColumn<int>("field"); // 0 music, 1 name, 2 note of record 0
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        const QString m(190, u'路'), a88(88, u'a'), b100(100, u'b');
-        QTest::newRow("music, 383 bytes") << 0 << m + "abc" << m + "abc";
-        QTest::newRow("music, double byte across 383") << 0 << m + "ab中" << m + "ab";
-        QTest::newRow("name, 12 bytes") << 1 << QString("草莓草莓草莓") << QString("草莓草莓草");
-        QTest::newRow("note 0, 90 bytes") << 2 << QString(45, u'字') << QString(45, u'字');
-        QTest::newRow("note 0, double byte across 90") << 2 << a88 + "中文" << a88 + "中";
-        QTest::newRow("note 0, € is one byte") << 2 << a88 + "a€中" << a88 + "a€";
-        QTest::newRow("note 0, emoji kept whole") << 2 << a88 + "a😀😀" << a88 + "a😀";
-        QTest::newRow("note 1, 102 bytes") << 3 << b100 + "中" << b100 + "中";
-        QTest::newRow("note 1, double byte across 102") << 3 << b100 + "b中" << b100 + "b";
+        const QString m(190, u'路'), a88(88, u'a');
+        QTest::newRow("music, 383 bytes") << 0 << m + "a中b" << m + "a中";
+        QTest::newRow("name, 11 bytes") << 1 << QString("草莓草莓草ab") << QString("草莓草莓草a");
+        QTest::newRow("note, 90 bytes") << 2 << QString(45, u'字') << QString(45, u'字');
+        QTest::newRow("note, € is one byte") << 2 << a88 + "a€中" << a88 + "a€";
+        QTest::newRow("note, emoji kept whole") << 2 << a88 + "a😀😀" << a88 + "a😀";
     }
     void textLimits() {
         QFETCH(int, field);
@@ -162,24 +149,24 @@ private slots:
         LoadResult r = decodeExact(encode(s));
         QCOMPARE(r.status, LoadStatus::Whole);
         QCOMPARE(fieldOf(r.state, field), Cp936::decode(Cp936::encode(stored)));
-        if (field == 2) {
-            QCOMPARE(cutNote(text), stored);
-            QCOMPARE(fitsNote(text), text == stored);
-        }
+        QVERIFY(field != 2 || (cutNote(text) == stored && fitsNote(text) == (text == stored)));
     }
 
     void damaged_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("summary"); // status, rows, lead|music|first name|first note
         const QByteArray three = encode(sample(3));
-        const QString m = sample(0).musicPath, g = CropCatalogue::GetOrdinaryCrop(0).name;
         auto put = [&](int at, const QByteArray& b) {
             return QByteArray(three).replace(at, b.size(), b);
         };
         auto fill = [&](int at, int len, char c) { return put(at, QByteArray(len, c)); };
         auto hex = [&](int at, const char* h) { return put(at, QByteArray::fromHex(h)); };
-        const QString M = "|" + m + "|", G = M + g + "|";
+        const QString g = CropCatalogue::GetOrdinaryCrop(0).name,
+                      M = "|" + sample(0).musicPath + "|";
+        const QString G = M + g + "|";
         QTest::newRow("no bytes") << QByteArray() << "E 0 5|||";
+        // An empty table still gets one record's room, zero-filled.
+        QTest::newRow("no records") << encode(sample(0)) << "W 0 2" + M + "|";
         QTest::newRow("507 bytes: no header") << three.left(507) << "D 0 5" + M + "|";
         QTest::newRow("508 bytes: header, no record") << three.left(508) << "D 0 2" + M + "|";
         QTest::newRow("last record cut short") << three.left(384 + 256 + 60) << "D 2 2" + G;
@@ -198,7 +185,6 @@ private slots:
         QTest::newRow("byte after a note's end") << fill(639, 1, 'x') << "D 3 2" + G;
         QTest::newRow("byte after the header") << fill(511, 1, 'x') << "D 3 2" + G;
         // Records no writer makes end the loading; the rows before them are kept.
-        QTest::newRow("zero-filled second record") << fill(512, 128, 0) << "D 1 2" + G;
         QTest::newRow("season 0 in the first record") << fill(408, 1, 0) << "D 0 2" + M + "|";
         QTest::newRow("no name in the third record") << fill(644, 12, 0) << "D 2 2" + G;
         QTest::newRow("instants at the 32-bit ends") << hex(400, "00000080ffffff7f") << "W 3 2" + G;
@@ -219,16 +205,13 @@ private slots:
             QCOMPARE(rows[i].rowId, quint32(i));
     }
 
-    // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes alone.
+    // Unencodable: one '?' each, a lone surrogate keeps the next; a bad lead byte decodes
+    // alone, as does one the text ends in (the view stops inside c4ac).
     void codecEdges() {
-        const QString text = QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800);
-        QCOMPARE(Cp936::encode(text), QByteArray("a?b x? a?b ?"));
-        QCOMPARE(Cp936::encodedLength(text), 12);
-        bool clean = true;
-        const QByteArray bytes = QByteArray::fromHex("ff61812062c4ac"); // view ends inside c4ac
-        QCOMPARE(Cp936::decode(QByteArrayView(bytes).first(6), &clean),
+        QCOMPARE(Cp936::encode(QString("a😀b x\u0e01 a") + QChar(0xD800) + "b " + QChar(0xD800)),
+                 QByteArray("a?b x? a?b ?"));
+        QCOMPARE(Cp936::decode(QByteArrayView(QByteArray::fromHex("ff61812062c4ac")).first(6)),
                  QString::fromUtf16(u"\uFFFDa\uFFFD b\uFFFD"));
-        QVERIFY(!clean);
     }
 
     // A damaged file stays whole under a new name beside itself (behind a link too) without a
@@ -246,9 +229,10 @@ private slots:
         const QString file = link ? m_dir->filePath("elsewhere.dat") : m_path;
         QByteArray bytes = encode(sample(2));
         qToLittleEndian<qint32>(qint32(count), bytes.data() + kCountOffset);
-        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
-        write(file, bytes);
-        QVERIFY(QFile::resize(file, imageSize(count)) && (!link || QFile::link(file, m_path)));
+        QFile f(file);
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()) && f.open(QIODevice::WriteOnly));
+        QVERIFY(f.write(bytes) && f.resize(imageSize(count)) && (!link || f.link(m_path)));
+        f.close();
         const long peak = peakKiB();
         const LoadResult r = m_store->load();
         QVERIFY2(peakKiB() - peak < 16 << 10, qPrintable(QString::number(peakKiB() - peak)));
@@ -262,7 +246,6 @@ private slots:
         QVERIFY(QFile::resize(m_path, 600));
         QCOMPARE(m_store->load().damagedCopy, r.damagedCopy + "-2");
         QCOMPARE(read(r.damagedCopy + "-2"), encode(sample(2)).left(600));
-        QCOMPARE(QFileInfo(r.damagedCopy).size(), imageSize(count));
     }
 
     // The default place, its folder made by the first save. Only a regular file is read (behind
@@ -289,43 +272,34 @@ private slots:
         QVERIFY(m_store->save(sample(1)).ok);
         QCOMPARE(kindOf(m_path), file && link ? mode_t(S_IFLNK) : mode_t(S_IFREG));
         QCOMPARE(read(file ? node : m_path), encode(sample(1)));
-        QCOMPARE(kindOf(node), !link ? mode_t(S_IFREG) : file ? mode_t(S_IFREG) : mode_t(S_IFDIR));
+        QCOMPARE(kindOf(node), link && !file ? mode_t(S_IFDIR) : mode_t(S_IFREG));
     }
 
-    // A full disk (EFBIG past 4 KiB, even for root) is told once per streak, keeps the old file
-    // whole and leaves no temporary file; the next save point or the retry writes it and tells
+    // A full disk (EFBIG past 4 KiB, even for root) is told once per streak and keeps the old
+    // file whole; the next save point (first streak) or the retry (second) writes it and tells
     // the recovery, even when the state went back to what the file holds meanwhile.
-    void faultThenRecovery_data() {
-        QTest::addColumn<bool>("byRetry");
-        QTest::newRow("next save point") << false;
-        QTest::newRow("retry") << true;
-    }
     void faultThenRecovery() {
-        QFETCH(bool, byRetry);
         QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
         QSignalSpy recovered(&*m_saver, &PersistenceController::saveRecovered);
-        m_saver->setRetryDelay(byRetry ? 10 : PersistenceController::kRetryMs);
         rlimit normal{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &normal), 0);
         const rlimit small{4096, normal.rlim_max};
         for (int streak = 1; streak <= 2; ++streak) {
+            const bool byRetry = streak == 2;
+            m_saver->setRetryDelay(byRetry ? 10 : PersistenceController::kRetryMs);
             m_state = sample(streak);
             QVERIFY(m_saver->saveNow().ok);
-            const QByteArray before = read(m_path);
             m_state = sample(200);
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             const bool ok = m_saver->saveNow().ok || m_saver->saveNow().ok;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &normal), 0);
-            QVERIFY(!ok);
-            QCOMPARE(failed.size(), streak);
+            QVERIFY(!ok && failed.size() == streak);
             QVERIFY(failed.last()[0].toString().contains(m_path));
-            QCOMPARE(read(m_path), before);
-            QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files | QDir::Hidden).size(), 1);
             m_state = sample(streak); // as before the failed save
-            for (int i = 0; !byRetry && i < PersistenceController::kSaveEveryTicks; ++i)
-                m_saver->onTick(); // the next save point
-            QTRY_COMPARE(recovered.size(), streak);
             QCOMPARE(read(m_path), encode(m_state));
+            if (!byRetry)
+                period();
+            QTRY_COMPARE(recovered.size(), streak);
         }
     }
 
@@ -342,23 +316,14 @@ private slots:
         }
     }
 
-    // A burst of changes is saved once, with the state of its own time, a second after the first
-    // change: later ones do not push it back.
-    void burstOfChangesIsSavedOnce() {
-        QElapsedTimer clock;
-        QList<qint64> savedAt;
-        connect(&*m_saver, &PersistenceController::saved, this,
-                [&] { savedAt << clock.elapsed(); });
-        clock.start();
-        for (int at : {0, 300, 600}) {
-            QTest::qWait(at - int(clock.elapsed()));
+    // A steady stream of changes is saved about a second after the first of them, with the
+    // state of its own time: later ones do not push it back.
+    void streamOfChangesIsSaved() {
+        for (int i = 0; i < 150 && m_saves == 0; ++i) { // 15 s at most
             m_saver->markDirty();
+            m_state = sample(i % 3);
+            QTest::qWait(100);
         }
-        m_state = sample(3);
-        QVERIFY(m_saver->isDirty() && !QFile::exists(m_path));
-        QTRY_COMPARE_WITH_TIMEOUT(savedAt.size(), 1, 15000);
-        QVERIFY2(savedAt[0] < PersistenceController::kDirtyDelayMs + 500,
-                 qPrintable(QString::number(savedAt[0])));
         QCOMPARE(read(m_path), encode(m_state));
         m_saver->markDirty();
         QVERIFY(m_saver->saveNow().ok && !m_saver->isDirty()); // the pending change went with it
@@ -367,12 +332,6 @@ private slots:
     // Every 120 ticks, but only what differs from the last good save: idle
     // writes nothing; a change undone in between may be skipped, a change never.
     void periodicSaveOnlyWhenChanged() {
-        QSignalSpy saved(&*m_saver, &PersistenceController::saved);
-        const auto period = [&] {
-            for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
-                m_saver->onTick();
-            return saved.size();
-        };
         QCOMPARE(period(), 1); // nothing known to be in the file yet
         QCOMPARE(period(), 1);
         m_state = sample(2); // as a tick's removal changes the rows
@@ -380,7 +339,7 @@ private slots:
         m_state.leadMinutes = 1;
         QCOMPARE(period(), 3);
         m_state.leadMinutes = sample(2).leadMinutes; // undone before the next save
-        const qsizetype n = period();
+        const int n = period();
         QCOMPARE(read(m_path), encode(m_state));
         QCOMPARE(period(), n);
         m_state = sample(4);
@@ -392,22 +351,12 @@ private slots:
     // again, even if the fence would later say yes, and no "retried later" is told.
     void fenceHoldsForGood() {
         QSignalSpy failed(&*m_saver, &PersistenceController::saveFailed);
-        bool mayWrite = true;
+        bool mayWrite = false;
         m_saver->setWriteFence([&] { return mayWrite; });
-        m_saver->setDirtyDelay(1);
-        m_state = sample(1);
-        QVERIFY(m_saver->saveNow().ok);
-        const QByteArray written = read(m_path);
-        mayWrite = false;
-        m_state = sample(2);
-        m_saver->markDirty(); // the change save
-        QTRY_VERIFY(!m_saver->isDirty());
+        QCOMPARE(m_saver->saveNow().error, PersistenceController::fencedText());
         mayWrite = true;
-        for (int i = 0; i < PersistenceController::kSaveEveryTicks; ++i)
-            m_saver->onTick(); // the periodic save
-        QCOMPARE(m_saver->saveNow().error, PersistenceController::fencedText()); // the exit save
-        QCOMPARE(read(m_path), written);
-        QCOMPARE(failed.size(), 0);
+        period();
+        QVERIFY(!m_saver->saveNow().ok && !QFile::exists(m_path) && failed.isEmpty());
     }
 
     // Any column sorts by ripening, stably; ids move with rows and are never given twice.
@@ -421,31 +370,27 @@ private slots:
         QCOMPARE(dump(t), "b1 e4 a0 d3 c2 ");
         QCOMPARE(t.row(selected.row()).note, "b");
         t.removeAt(0); // as the tick does
-        const quint64 f = t.append(due(40, "f"));
-        QCOMPARE(dump(t), "e4 a0 d3 c2 f5 ");
-        t.sort(0, Qt::DescendingOrder);
-        QCOMPARE(t.findRow(f), 0);
+        t.append(due(40, "f"));
         t.removePositions({2, 0, 2, 9}); // any order; duplicates and strays ignored
         t.append(due(5, "g"));
-        QCOMPARE(dump(t), "e4 d3 c2 g6 ");
+        QCOMPARE(dump(t), "a0 c2 f5 g6 ");
         // Scattered rows in one pass: what is left, and where views point.
         QVector<ReminderRow> many;
-        for (int i = 0; i < 40; ++i)
+        QList<int> odd;
+        for (int i = 0; i < 40; ++i) {
             many << due(i, QString::number(i % 10));
+            odd << 2 * i + 1; // those past the end are ignored
+        }
         t.reset(many);
         QAbstractItemModelTester tester(&t, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QPersistentModelIndex kept(t.index(38, 1)), gone(t.index(39, 1));
-        QList<int> odd;
-        for (int i = 1; i < 40; i += 2)
-            odd << i;
         t.removePositions(odd);
-        QCOMPARE(t.count(), 20);
         QVERIFY(kept.row() == 19 && !gone.isValid() && t.row(19).note == "8");
         t.removePositions({0, 1, 2, 5});
         QVERIFY(dump(t).startsWith("613 815 219 421 623 ")); // a reset gives fresh ids
     }
 
-    void shownTexts() {
+    void countdownTexts() {
         ReminderTable t;
         t.append(due(5000));
         const QModelIndex cell = t.index(0, ReminderTable::ColCountdown);
