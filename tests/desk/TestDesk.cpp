@@ -52,14 +52,19 @@ struct Rig {
         desk.OnCropSelChange();
     }
     // An own crop planted so that it ripens at `ripe`.
-    void addOwn(const QString& crop, qint64 ripe, int totalHours) {
+    void addOwn(const QString& crop, qint64 ripe, int totalHours, const QString& note = {}) {
+        desk.setNote(note);
         choose(crop);
         desk.form().setPlant(ripe - totalHours * 3600);
         desk.OnAddReminder();
     }
-    void tickTo(qint64 t) {
-        clock.set(t);
-        desk.OnTimer();
+    QStringList music() { return {desk.music(), deck.path(), desk.musicLabel()}; }
+    // Ticks each second from `from` (just `t` without it) to `t`.
+    void tickTo(qint64 t, qint64 from = 0) {
+        for (from = from ? from : t; from <= t; ++from) {
+            clock.set(from);
+            desk.OnTimer();
+        }
     }
     // Each row's note and season, in display order.
     QString notes() {
@@ -85,7 +90,7 @@ private slots:
     void addReminder() {
         Rig rig;
         rig.tickTo(T0);
-        rig.clock.advance(7);
+        rig.clock.advance(7); // the shown second stays T0
         rig.choose("苹果");
         PlantingForm& f = rig.desk.form();
         rig.desk.OnFriendCropClicked(true);
@@ -119,6 +124,8 @@ private slots:
         row(
             "sorted, b first", [](Rig& rig) { rig.desk.table().sort(0); }, "on c1 a1 b2 off");
         row(
+            "a deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({0}); }, "off c1 b2 off");
+        row(
             "b deleted", [](Rig& rig) { rig.desk.OnDeleteReminder({1}); }, "off a1 c1 off");
         row(
             "a click below the rows", [](Rig& rig) { rig.desk.OnReminderClick(7); },
@@ -131,13 +138,11 @@ private slots:
         const auto button = [&enabled] {
             return !enabled.isEmpty() && enabled.last()[0].toBool() ? "on" : "off";
         };
-        for (const char* note : {"a", "b", "c"}) {
-            rig.desk.setNote(QString::fromLatin1(note));
-            if (*note == 'a')
-                rig.addOwn("牧草", T0 + 1, 8); // one season: gone a tick after ripe
-            else
-                rig.addOwn("满天星", T0 - 3600, 25); // three seasons
-        }
+        rig.addOwn("牧草", T0, 8);
+        rig.desk.OnDeleteReminder({0});           // so that no id matches a position
+        rig.addOwn("牧草", T0 + 1, 8, "a");       // one season: gone a tick after ripe
+        rig.addOwn("满天星", T0 - 3600, 25, "b"); // three seasons
+        rig.addOwn("满天星", T0 - 3600, 25, "c");
         rig.desk.OnReminderClick(1);
         QCOMPARE(button(), "off"); // no tick yet: no countdown
         rig.tickTo(T0 + 1);
@@ -155,22 +160,19 @@ private slots:
 
     void musicChoiceAndStop() {
         Rig rig;
-        const auto music = [&rig] {
-            return QStringList{rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()};
-        };
         const QString chosen = QStringLiteral("/music/a.mp3");
         rig.pickMusic(chosen);
-        QCOMPARE(music(), QStringList(3, chosen));
+        QCOMPARE(rig.music(), QStringList(3, chosen));
         // A path longer than the record holds, or not storable, is refused and changes nothing.
         const QString longest = u'/' + QString(191, QChar(0x6b4c)); // 383 cp936 bytes
         rig.pickMusic(longest + u'x');
         rig.pickMusic(QStringLiteral("/music/\U0001F33Bsong.mp3"));
         QCOMPARE(rig.messages.size(), 2);
-        QCOMPARE(music(), QStringList(3, chosen));
+        QCOMPARE(rig.music(), QStringList(3, chosen));
         rig.pickMusic(longest);
         QCOMPARE(rig.desk.music(), longest);
         rig.pickMusic({}); // cancelling with a choice made clears it
-        QCOMPARE(music(), QStringList(3));
+        QCOMPARE(rig.music(), QStringList(3));
         rig.desk.OnPreviewMusic(); // nothing to preview
         QCOMPARE(rig.messages.last(), MusicChoice::noSongText());
         rig.pickMusic({}); // cancelling with none names the default sound
@@ -200,16 +202,14 @@ private slots:
             rig.addOwn("瓶子树", T0 + 3600, 25);
             rig.desk.onLeadSelected(3); // 2 minutes
             QTRY_VERIFY_WITH_TIMEOUT(!rig.desk.persistence()->isDirty(), 20000);
-            for (int t = 1; t <= 100; ++t)
-                rig.tickTo(T0 + t);
+            rig.tickTo(T0 + 100, T0 + 1);
             QCOMPARE(rig.log, QStringList({"chime", "box"}));
         }
         Rig rig(path, T0 + 100);
         rig.desk.setAlertBoxesWanted(false);
         QCOMPARE(rig.desk.table().count(), 2);
         QCOMPARE(rig.desk.leadSelectorIndex(), 3);
-        for (int t = 101; t <= 300; ++t)
-            rig.tickTo(T0 + t);
+        rig.tickTo(T0 + 300, T0 + 101);
         QCOMPARE(rig.log, QStringList({"play", "chime"}));
         rig.desk.OnDeleteReminder({0});
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), qint64(512), 20000);
@@ -230,7 +230,7 @@ private slots:
             if (chosenFirst)
                 rig.pickMusic(other);
             emit rig.deck.presenceChecked(song, false);
-            QCOMPARE(QStringList({rig.desk.music(), rig.deck.path(), rig.desk.musicLabel()}),
+            QCOMPARE(rig.music(),
                      chosenFirst ? QStringList(3, other) : QStringList({d, QString(), d}));
         }
     }
