@@ -236,28 +236,35 @@ private slots:
     }
 
     // A stored lead above the longest counts as that; one the selector does
-    // not offer stays in force, with no item shown. A damaged file is told
-    // once the window can show it: what happened, where the file went and why.
+    // not offer stays in force, with no item shown. Stored without music, the
+    // default sound is named; an empty file leaves the defaults. A damaged file
+    // is told once the window can show it: what happened, where the file went
+    // and why.
     void loadedFile_data() {
         QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("damaged");
-        QTest::addColumn<QList<int>>("leadAndItem");
-        QTest::newRow("above the longest") << 9 << false << QList<int>{5, 0};
-        QTest::newRow("none offered") << 0 << false << QList<int>{0, -1};
-        QTest::newRow("damaged") << 2 << true << QList<int>{2, 3};
+        QTest::addColumn<int>("cutTo");     // the file's size after saving, or -1
+        QTest::addColumn<QString>("shown"); // the lead, the selector's item, the music label
+        const QString d = defaultAlarmSoundText();
+        QTest::newRow("above the longest") << 9 << -1 << "5 0 " + d;
+        QTest::newRow("none offered") << 0 << -1 << "0 -1 " + d;
+        QTest::newRow("empty") << 2 << 0 << "5 0 " + defaultMusicLabel();
+        QTest::newRow("damaged") << 2 << 600 << "2 3 " + d;
     }
     void loadedFile() {
         QFETCH(int, stored);
-        QFETCH(bool, damaged);
+        QFETCH(int, cutTo);
         QTemporaryDir dir;
         const QString path = dir.filePath("foodinfo.dat");
         QVERIFY(ReminderStore(path).save({QString(), stored, {}}).ok);
-        QVERIFY(!damaged || QFile::resize(path, 600));
+        QVERIFY(cutTo < 0 || QFile::resize(path, cutTo));
         Rig rig(path);
-        QTEST((QList<int>{rig.desk.leadMinutes(), rig.desk.leadSelectorIndex()}), "leadAndItem");
+        QTEST(
+            QStringLiteral("%1 %2 ").arg(rig.desk.leadMinutes()).arg(rig.desk.leadSelectorIndex()) +
+                rig.desk.musicLabel(),
+            "shown");
         QTest::qWait(1);
-        QCOMPARE(rig.messages.size(), int(damaged));
-        QVERIFY(!damaged || rig.messages[0].contains(path + ".damaged-"));
+        QCOMPARE(rig.messages.size(), int(cutTo > 0));
+        QVERIFY(cutTo <= 0 || rig.messages[0].contains(path + ".damaged-"));
     }
 
     // Told after the tick that failed, once for a streak (the saver's rule), through the desk.
