@@ -156,16 +156,15 @@ private slots:
         const qint64 ref = T0 + 7777;
         QStringList got;
         // Ordinary entry 0 is 牧草; the name 瓶子树 picks the red-soil crop.
-        for (const ReminderRow& r : {row(-60, "北坡", kTriple, 2), row(-60, "北坡", 0, 3, "瓶子树"),
-                                     row(-60, "x", 500, 1, "无名")}) {
+        for (const ReminderRow& r :
+             {row(-60, "北坡", 0, 3, "瓶子树"), row(-60, "x", 500, 1, "无名")}) {
             const ReminderRow n = nextSeasonRow(r, ref);
             got << QStringLiteral("%1 %2 %3 %4 %5")
                        .arg(n.cropName, n.note, QString::number(n.seasonNo),
                             QString::number(n.ripe - ref), QString::number(n.plant - ref));
         }
         // Ripe again in 10 h; planted as if the previous season ripened at ref.
-        QCOMPARE(got, (QStringList{"满天星 北坡 3 36000 -126000", "瓶子树 北坡 4 36000 -162000",
-                                   "无名 x 2 0 0"}));
+        QCOMPARE(got, (QStringList{"瓶子树 北坡 4 36000 -162000", "无名 x 2 0 0"}));
     }
 
     void tickTimerAimsJustPastEachSecond() {
