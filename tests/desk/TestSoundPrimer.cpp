@@ -25,8 +25,6 @@ private slots:
         std::iota(all.begin(), all.end(), 1);
         QTest::newRow("warning, then ripe")
             << QList<qint64>{400} << all << "97:chime 397:chime+music";
-        QTest::newRow("inside the lead: ripe only")
-            << QList<qint64>{200} << all << "197:chime+music";
         QTest::newRow("a ripe alert beside a warning")
             << QList<qint64>{400, 100} << all << "97:chime+music 397:chime+music";
         QTest::newRow("late tick: the next alert only")
