@@ -6,9 +6,9 @@
 class TestCTuneDeck : public QObject {
     Q_OBJECT
 private slots:
-    // What the deck says after Play(), as its states and signals (refusals and
-    // unplayable files are tried on the real deck); "hung": the
-    // server hangs, from a prepare() on, until the deck has given up.
+    // What the deck says after Play(), as its states and signals; "hung": the
+    // server hangs, from a prepare() on, until the deck has given up. Refusals
+    // and unplayable files are tried on the real deck.
     void play_data() {
         QTest::addColumn<bool>("hung");
         QTest::addColumn<QString>("expected");
