@@ -1,5 +1,4 @@
 #include "app/CommandLine.h"
-#include "version/Version.h"
 
 #include <QtTest>
 
@@ -9,14 +8,10 @@ private slots:
     void commandLine_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("outcome"); // run/hidden or exit code, stdout's start, stderr
+        // (--help, --version and an unknown option are run in tests/e2e/command_line.sh)
         QTest::newRow("none") << QStringList{} << "run||";
         QTest::newRow("hidden") << QStringList{"--hidden"} << "hidden||";
         QTest::newRow("toolkit's own") << QStringList{"-platform", "xcb", "-hidden"} << "hidden||";
-        QTest::newRow("help") << QStringList{"--help", "--hidden"}
-                              << "0|Usage: fruitwake [options]|";
-        QTest::newRow("version") << QStringList{"-v"} << "0|Fruitwake " FW_VERSION "|";
-        QTest::newRow("unknown") << QStringList{"--hiden"}
-                                 << "2||fruitwake: Unknown option 'hiden'.（用 --help 查看用法）";
         QTest::newRow("stray") << QStringList{"a b"}
                                << "2||fruitwake: 多余的参数：a b（用 --help 查看用法）";
     }
