@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
         for (;;)
             ::pause();
     }
-    std::fprintf(stderr, "usage: DataFileTool write <path> <ripe> [count [note [music]]] | dump "
-                         "<path> | lock <path>\n");
+    std::fputs("usage: DataFileTool write|dump|lock <path> ...\n", stderr);
     return 1;
 }

@@ -35,14 +35,9 @@ int runSaver(const QString& path) {
     ReminderStore store(path);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::puts("ready");
-    for (int k = 0;; ++k) {
-        const SaveResult r = store.save(states[k % 2]);
-        if (!r.ok) {
-            qCritical("saver: %s", qPrintable(r.error));
-            return 1;
-        }
+    for (int k = 0; store.save(states[k % 2]).ok; ++k)
         std::puts("saved");
-    }
+    return 1; // the test sees the saver gone before its kill
 }
 
 // The file as the store loads it; empty unless whole. What killed saves left
@@ -110,15 +105,14 @@ private slots:
         if (binary.isEmpty() || !QFile::exists(binary))
             QSKIP("FW_BINARY does not name the built fruitwake");
         QTemporaryDir runtime; // made 0700, as a runtime folder must be
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Inherited by the program; this test names its own paths.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         QRandomGenerator rng(4243);
         int midSave = 0;
         for (int kill = 0; kill < 8; ++kill) {
             QProcess program;
-            program.setProcessEnvironment(env);
             program.setProcessChannelMode(QProcess::ForwardedChannels);
             const QDateTime before = QFileInfo(m_path).lastModified();
             program.start(binary, {});

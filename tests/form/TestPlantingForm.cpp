@@ -23,7 +23,7 @@ void choose(PlantingForm& f, const QString& name, qint64 now) {
 }
 
 // The panel's lines, a ripened season as "R" and one past the crop's last as "-".
-QString panel(const PlantingForm& f) {
+QString panelText(const PlantingForm& f) {
     return QStringList(f.panel().begin(), f.panel().end())
         .join(u',')
         .replace(PlantingForm::ripenedLine(), "R")
@@ -69,37 +69,31 @@ private slots:
         friendToggle(f, false);
     }
 
-    // The picker, moved after the crop choice, drives the panel. Times read as local wall
-    // clock: Central Europe leaves summer time at 03:00 on 2009-10-25, so eight real hours
-    // after 18:00 CEST read the first 02:00.
-    void panelFromForm() {
-        const QList<std::tuple<const char*, QString, const char*, const char*>> cases{
-            {"Asia/Shanghai", "苹果", "2009-10-01 00:00:00",
+    // The panel, from the picker moved after the crop choice (no index) or from a row: a row's
+    // seasons before its own ripened, also for a season or crop a damaged file may hold. Times
+    // read as local wall clock: Central Europe leaves summer time at 03:00 on 2009-10-25, so
+    // eight real hours after 18:00 CEST read the first 02:00.
+    void panel() {
+        const QList<std::tuple<const char*, int, QString, const char*, int, const char*>> cases{
+            {"Asia/Shanghai", -1, "苹果", "2009-10-01 00:00:00", 1,
              "2009-10-01 21:00:00,2009-10-02 06:00:00,-,-,-,-,-,-,-"},
-            {"Europe/Berlin", "牧草", "2009-10-24 18:00:00",
-             "2009-10-25 02:00:00,-,-,-,-,-,-,-,-"}};
-        for (auto [zone, crop, plant, lines] : cases) {
+            {"Europe/Berlin", -1, "牧草", "2009-10-24 18:00:00", 1,
+             "2009-10-25 02:00:00,-,-,-,-,-,-,-,-"},
+            {"Asia/Shanghai", 116, "木瓜", "2009-10-01 00:00:00", 3,
+             "R,R,2009-10-04 14:00:00,2009-10-05 10:00:00,2009-10-06 06:00:00,-,-,-,-"},
+            {"Asia/Shanghai", 40, "苹果", "2009-10-01 00:00:00", 4, "R,R,-,-,-,-,-,-,-"},
+            {"Asia/Shanghai", 9999, "无此作物", "2009-10-01 00:00:00", 1, "-,-,-,-,-,-,-,-,-"}};
+        for (auto [zone, index, crop, plant, seasonNo, lines] : cases) {
             setZone(zone);
             PlantingForm f;
-            choose(f, crop, 1000);
-            f.setPlant(at(plant));
-            f.OnPlantTimeChange();
-            QCOMPARE(panel(f), lines);
-        }
-    }
-
-    // A row's panel: seasons before its own ripened, also for a season or crop a damaged
-    // file may hold.
-    void panelFromRow() {
-        const QList<std::tuple<int, QString, int, const char*>> cases{
-            {116, "木瓜", 3,
-             "R,R,2009-10-04 14:00:00,2009-10-05 10:00:00,2009-10-06 06:00:00,-,-,-,-"},
-            {40, "苹果", 4, "R,R,-,-,-,-,-,-,-"},
-            {9999, "无此作物", 1, "-,-,-,-,-,-,-,-,-"}};
-        for (auto [index, crop, seasonNo, lines] : cases) {
-            PlantingForm f;
-            f.ShowRowSchedule(index, crop, at("2009-10-01 00:00:00"), seasonNo);
-            QCOMPARE(panel(f), lines);
+            if (index < 0) {
+                choose(f, crop, 1000);
+                f.setPlant(at(plant));
+                f.OnPlantTimeChange();
+            } else {
+                f.ShowRowSchedule(index, crop, at(plant), seasonNo);
+            }
+            QCOMPARE(panelText(f), lines);
         }
     }
 
