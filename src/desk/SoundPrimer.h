@@ -23,6 +23,9 @@ public:
     void onTick(qint64 now);
 
 private:
+    // Nothing pending, or the pending alert is the one already readied.
+    bool isDone(const TickEngine::NextAlert& next) const;
+
     TickEngine& m_engine;
     Chime& m_chime;
     TuneDeck& m_deck;

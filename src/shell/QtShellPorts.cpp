@@ -243,6 +243,21 @@ bool QtTrayPort::trayNow() {
     return m_dbusTray || xEmbedTrayPresent();
 }
 
+static TrayActivation activationOf(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return TrayActivation::Trigger;
+    case QSystemTrayIcon::Context:
+        return TrayActivation::Context;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayActivation::DoubleClick;
+    case QSystemTrayIcon::MiddleClick:
+        return TrayActivation::MiddleClick;
+    default:
+        return TrayActivation::Unknown;
+    }
+}
+
 QSystemTrayIcon& QtTrayPort::icon() {
     if (!m_icon) {
         m_icon = std::make_unique<QSystemTrayIcon>(ProgramIcon::icon());
@@ -250,23 +265,7 @@ QSystemTrayIcon& QtTrayPort::icon() {
         m_icon->setContextMenu(&m_menu);
         connect(m_icon.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
-                    switch (reason) {
-                    case QSystemTrayIcon::Trigger:
-                        emit activated(TrayActivation::Trigger);
-                        break;
-                    case QSystemTrayIcon::Context:
-                        emit activated(TrayActivation::Context);
-                        break;
-                    case QSystemTrayIcon::DoubleClick:
-                        emit activated(TrayActivation::DoubleClick);
-                        break;
-                    case QSystemTrayIcon::MiddleClick:
-                        emit activated(TrayActivation::MiddleClick);
-                        break;
-                    default:
-                        emit activated(TrayActivation::Unknown);
-                        break;
-                    }
+                    emit activated(activationOf(reason));
                 });
     }
     return *m_icon;

@@ -3,10 +3,9 @@
 # ends, and the added row is in the data file all the same (also after an earlier save).
 set -uo pipefail
 bin=$1 tool=$2
-work=$(mktemp -d)
-trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/private_x.sh"
 . "$(dirname "$0")/harness.sh"
+private_work
 need_tools xdotool
 start_x 1280x1024; xserver=$!
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai

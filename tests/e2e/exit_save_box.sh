@@ -4,10 +4,9 @@
 # is dismissed, then ends with status 0.
 set -uo pipefail
 bin=$1 tool=$2
-work=$(mktemp -d)
-trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/private_x.sh"
 . "$(dirname "$0")/harness.sh"
+private_work
 need_tools openbox xdotool xwininfo
 start_x 1024x768
 openbox --sm-disable >/dev/null 2>&1 & sleep 1

@@ -1,6 +1,11 @@
 # Sourced by the end-to-end scripts: a skip where the machine lacks a tool, a
 # session bus of the script's own, and the program's folders inside $work.
 skip() { echo "SKIP: $*"; exit 77; }
+# private_work: $work, a folder that goes with the script and everything it started.
+private_work() {
+  work=$(mktemp -d)
+  trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+}
 need_tools() { local t; for t; do command -v "$t" >/dev/null || skip "$t is not installed"; done; }
 need_python_bus() { /usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || skip "python3-dbus or python3-gi missing"; }
 # on_private_bus "$@": runs the script again under a bus of its own, so that the

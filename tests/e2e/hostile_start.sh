@@ -6,8 +6,8 @@
 # the file never held.
 set -uo pipefail
 bin=$1 tool=$2
-work=$(mktemp -d)
-trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/harness.sh"
+private_work
 export QT_QPA_PLATFORM=offscreen HOME=$work/home XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 dir=$XDG_DATA_HOME/fruitwake file=$XDG_DATA_HOME/fruitwake/foodinfo.dat

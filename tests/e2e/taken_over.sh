@@ -6,10 +6,9 @@
 # a third start finds the second.
 set -uo pipefail
 bin=$1 tool=$2
-work=$(mktemp -d)
-trap 'kill -9 $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/private_x.sh"
 . "$(dirname "$0")/harness.sh"
+private_work
 need_tools xdotool
 start_x 1280x1024
 export QT_QPA_PLATFORM=xcb TZ=Asia/Shanghai
