@@ -19,6 +19,30 @@
 
 namespace {
 
+// A helper child still waiting to act, found by its name.
+QObject* pendingChild(QWidget* window, const QString& name) {
+    return window->findChild<QObject*>(name, Qt::FindDirectChildrenOnly);
+}
+
+#if QT_CONFIG(xcb)
+xcb_connection_t* x11Connection() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internedAtom(const QByteArray& name) {
+    xcb_connection_t* c = x11Connection();
+    if (!c)
+        return XCB_ATOM_NONE;
+    xcb_intern_atom_reply_t* r =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.constData()), nullptr);
+    const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(r);
+    return atom;
+}
+#endif
+
 // X11 window managers take the minimised state only from a window already on
 // screen, and a window first shown minimised is mapped as a normal one: it is
 // minimised again once it is there and Qt has heard from the window manager
@@ -41,9 +65,9 @@ public:
     }
 
     // Brought forward before it was on screen: no longer wanted.
-    static void cancel(QWidget* window) { delete pending(window); }
+    static void cancel(QWidget* window) { delete pendingChild(window, name()); }
     static void arm(QWidget* window) {
-        if (!pending(window))
+        if (!pendingChild(window, name()))
             new MinimiseWhenMapped(window);
     }
 
@@ -63,20 +87,104 @@ private:
         });
     }
     static QString name() { return QStringLiteral("fw-minimise-when-mapped"); }
-    static QObject* pending(QWidget* window) {
-        return window->findChild<QObject*>(name(), Qt::FindDirectChildrenOnly);
-    }
     QWidget* m_window;
     bool m_exposed = false;
     bool m_done = false;
 };
 
+#if QT_CONFIG(xcb)
+// Shown again before the window manager has read the notice that a minimised
+// window was hidden, the window may be taken back into its manager's care and
+// then dropped by that notice (openbox): it stays off screen. So it waits for
+// the manager to let it go (back on the root, or its WM_STATE gone), half a
+// second at most for a manager that never says.
+class ShowWhenWithdrawn final : public QObject, public QAbstractNativeEventFilter {
+public:
+    ShowWhenWithdrawn(QWidget* window, std::function<void()> show)
+        : QObject(window), m_id(window->winId()), m_show(std::move(show)) {
+        setObjectName(name());
+        m_wmState = internedAtom("WM_STATE");
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        QTimer::singleShot(500, this, &ShowWhenWithdrawn::done);
+    }
+    ~ShowWhenWithdrawn() override {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || !message)
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const quint8 code = event->response_type & 0x7f;
+        const auto* reparent = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
+        const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        // The last steps of letting a window go: a new value of WM_STATE can
+        // come before the manager is done.
+        const bool let = (code == XCB_REPARENT_NOTIFY && reparent->window == m_id) ||
+                         (code == XCB_PROPERTY_NOTIFY && property->window == m_id &&
+                          m_wmState != XCB_ATOM_NONE && property->atom == m_wmState &&
+                          property->state == XCB_PROPERTY_DELETE);
+        if (let)
+            QTimer::singleShot(0, this, &ShowWhenWithdrawn::done);
+        return false;
+    }
+
+    static bool pending(QWidget* window) { return pendingChild(window, name()); }
+    static void cancel(QWidget* window) { delete pendingChild(window, name()); }
+
+private:
+    void done() {
+        if (m_done)
+            return;
+        m_done = true;
+        setObjectName(QString());
+        deleteLater();
+        m_show();
+    }
+    static QString name() { return QStringLiteral("fw-show-when-withdrawn"); }
+
+    WId m_id;
+    std::function<void()> m_show;
+    xcb_atom_t m_wmState = XCB_ATOM_NONE;
+    bool m_done = false;
+};
+#endif
+
+// Shown and raised, without the keyboard focus.
+void showQuietly(QWidget* window) {
+    // The widget attribute reaches the platform window only when that is
+    // created; a window shown before needs the platform's own flag, which
+    // makes the map carry a zero user time (no focus) on X11.
+    static const char* const kQuiet = "_q_showWithoutActivating";
+    const bool quiet = window->testAttribute(Qt::WA_ShowWithoutActivating);
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    QWindow* handle = window->windowHandle();
+    const QVariant before = handle ? handle->property(kQuiet) : QVariant();
+    if (handle)
+        handle->setProperty(kQuiet, true);
+    window->show();
+    window->raise();
+    if (handle)
+        handle->setProperty(kQuiet, before);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
+}
+
 } // namespace
+
+// A show that waits for the window manager is replaced by any later request.
+static void cancelShow(QWidget* window) {
+#if QT_CONFIG(xcb)
+    ShowWhenWithdrawn::cancel(window);
+#else
+    Q_UNUSED(window);
+#endif
+}
 
 void QtWindowPort::showAndActivate() {
     if (!m_window)
         return;
     MinimiseWhenMapped::cancel(m_window);
+    cancelShow(m_window);
     // Minimised by the window manager, the window is still normal in Qt's own
     // request, so asking for normal would change nothing: minimised first. Qt
     // may not have heard of the minimise yet, but the window is no longer
@@ -94,30 +202,32 @@ void QtWindowPort::showInFront() {
     if (!m_window)
         return;
     MinimiseWhenMapped::cancel(m_window);
+#if QT_CONFIG(xcb)
+    if (ShowWhenWithdrawn::pending(m_window))
+        return; // already on its way
+#endif
     // Restoring a minimised window asks the window manager to map it again,
     // which activates it; hidden and shown anew, it comes up unfocused.
-    if (m_window->isMinimized())
+    if (m_window->isMinimized()) {
         hide();
-    // The widget attribute reaches the platform window only when that is
-    // created; a window shown before needs the platform's own flag, which
-    // makes the map carry a zero user time (no focus) on X11.
-    static const char* const kQuiet = "_q_showWithoutActivating";
-    const bool quiet = m_window->testAttribute(Qt::WA_ShowWithoutActivating);
-    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
-    QWindow* handle = m_window->windowHandle();
-    const QVariant before = handle ? handle->property(kQuiet) : QVariant();
-    if (handle)
-        handle->setProperty(kQuiet, true);
-    m_window->show();
-    m_window->raise();
-    if (handle)
-        handle->setProperty(kQuiet, before);
-    m_window->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
+#if QT_CONFIG(xcb)
+        if (QGuiApplication::platformName() == u"xcb") {
+            QPointer<QWidget> window(m_window);
+            new ShowWhenWithdrawn(m_window, [window] {
+                if (window)
+                    showQuietly(window);
+            });
+            return;
+        }
+#endif
+    }
+    showQuietly(m_window);
 }
 
 void QtWindowPort::hide() {
     if (!m_window)
         return;
+    cancelShow(m_window);
     // Hidden un-minimised, so showing it again brings back a normal window.
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->hide();
@@ -126,6 +236,7 @@ void QtWindowPort::hide() {
 void QtWindowPort::showMinimized() {
     if (!m_window)
         return;
+    cancelShow(m_window);
     const bool onScreen = m_window->windowHandle() && m_window->windowHandle()->isExposed();
     m_window->showMinimized();
     if (!onScreen && m_window->windowHandle() && QGuiApplication::platformName() == u"xcb")
@@ -174,21 +285,14 @@ bool hostAnswer(const QDBusMessage& reply) {
 // An XEmbed notification area: the owner of the _NET_SYSTEM_TRAY_S<screen> selection.
 bool xEmbedTrayPresent() {
 #if QT_CONFIG(xcb)
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c)
         return false;
-    static const xcb_atom_t atom = [c] {
+    static const xcb_atom_t atom = [] {
         const QByteArray display = qgetenv("DISPLAY");
         const qsizetype dot = display.lastIndexOf('.'), colon = display.lastIndexOf(':');
-        const QByteArray name =
-            "_NET_SYSTEM_TRAY_S" + (dot > colon ? display.mid(dot + 1) : QByteArray("0"));
-        xcb_intern_atom_reply_t* r =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.constData()), nullptr);
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(r);
-        return a;
+        return internedAtom("_NET_SYSTEM_TRAY_S" +
+                            (dot > colon ? display.mid(dot + 1) : QByteArray("0")));
     }();
     xcb_get_selection_owner_reply_t* r =
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom), nullptr);
