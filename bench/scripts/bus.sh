@@ -6,8 +6,6 @@
 #       pinged every 100 ms, the worst of three runs
 set -uo pipefail
 build=${1:-build-bench}
-here=$(cd "$(dirname "$0")" && pwd)
-e2e=$here/../../tests/e2e
 . "$(dirname "$0")/figures.bash"
 need_programs "$build/bench/sound_probe" "$build/src/app/fruitwake"
 need_tools dbus-run-session Xvfb openbox

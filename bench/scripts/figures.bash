@@ -3,6 +3,8 @@
 # shellcheck shell=bash
 
 bench_name=$(basename "$0")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) # the bench scripts' folder
+e2e=$here/../../tests/e2e                           # their shared harness
 
 need_programs() { # need_programs <path>...: built programs the run drives
   local f

@@ -17,8 +17,6 @@
 #       before a ripe alert with music chosen until after it, worst of three
 set -uo pipefail
 build=${1:-build-bench}
-here=$(cd "$(dirname "$0")" && pwd)
-e2e=$here/../../tests/e2e
 . "$(dirname "$0")/figures.bash"
 need_programs "$build/bench/sound_probe" "$build/src/app/fruitwake"
 need_tools pulseaudio pipewire pipewire-pulse wireplumber pactl parecord dbus-run-session

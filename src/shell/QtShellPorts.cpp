@@ -103,7 +103,6 @@ public:
     ShowWhenWithdrawn(QWidget* window, std::function<void()> show)
         : QObject(window), m_id(window->winId()), m_show(std::move(show)) {
         setObjectName(name());
-        m_wmState = internedAtom("WM_STATE");
         QCoreApplication::instance()->installNativeEventFilter(this);
         QTimer::singleShot(500, this, &ShowWhenWithdrawn::done);
     }
@@ -142,10 +141,14 @@ private:
         m_show();
     }
     static QString name() { return QStringLiteral("fw-show-when-withdrawn"); }
+    static xcb_atom_t wmStateAtom() {
+        static const xcb_atom_t atom = internedAtom("WM_STATE");
+        return atom;
+    }
 
     WId m_id;
     std::function<void()> m_show;
-    xcb_atom_t m_wmState = XCB_ATOM_NONE;
+    const xcb_atom_t m_wmState = wmStateAtom();
     bool m_done = false;
 };
 #endif
